@@ -1,0 +1,10 @@
+#pragma once
+
+// Every model, in the order the decoder registry is filled: alphabetical, but for
+// WalletPaymentInstrumentInfo, which follows Payment.
+#define ZELVORA_FOR_EACH_MODEL(X) \
+  X(AuthenticatedSession)         \
+  X(AuthenticatedShopper)         \
+  X(Client)                       \
+  X(LocationInfo)                 \
+  X(Session)
