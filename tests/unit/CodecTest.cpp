@@ -1,0 +1,250 @@
+// The rules every model shares: how JSON values become fields and fields become JSON.
+#include "Models/ModelFields.hpp"
+
+#include <zelvora/models/AuthenticatedSession.hpp>
+#include <zelvora/models/Basket.hpp>
+#include <zelvora/models/Client.hpp>
+#include <zelvora/models/CreateBasketParam.hpp>
+#include <zelvora/models/LocationInfo.hpp>
+#include <zelvora/models/MobilePos.hpp>
+#include <zelvora/models/Session.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace zelvora {
+namespace {
+
+template <class T>
+Expected<T, DecodingError> decodeAs(const Json& source) {
+  try {
+    return codec::decodeValue<T>(source);
+  } catch (const DecodingError& error) {
+    return error;
+  }
+}
+
+std::shared_ptr<Session> decodeSession(const char* text) {
+  auto session = Decoders::decode<std::shared_ptr<Session>>(Json::parse(text));
+  return session ? session.value() : nullptr;
+}
+
+TEST(Codec, Int64ReadsNumbersAndBooleansCuttingFractionsTowardZero) {
+  const struct {
+    Json source;
+    std::int64_t expected;
+  } cases[] = {
+      {12, 12},
+      {12.9, 12},
+      {-12.9, -12},
+      {true, 1},
+      {false, 0},
+      {INT64_MAX, INT64_MAX},
+      {INT64_MIN, INT64_MIN},
+      {9007199254740993LL, 9007199254740993LL},
+      {-9223372036854775808.0, INT64_MIN},
+  };
+  for (const auto& c : cases) {
+    const auto value = decodeAs<std::int64_t>(c.source);
+    ASSERT_TRUE(value) << c.source;
+    EXPECT_EQ(value.value(), c.expected) << c.source;
+  }
+}
+
+TEST(Codec, Int64BeyondItsRangeFailsInsteadOfWrapping) {
+  for (const Json& source : {Json(9223372036854775808ULL), Json(18446744073709551615ULL),
+                             Json(9223372036854775808.0), Json(-9.3e18), Json(1e300)}) {
+    EXPECT_FALSE(decodeAs<std::int64_t>(source)) << source;
+  }
+}
+
+TEST(Codec, BooleansAndDoublesConvertIntoOneAnother) {
+  EXPECT_TRUE(decodeAs<bool>(2).value());
+  EXPECT_TRUE(decodeAs<bool>(-0.5).value());
+  EXPECT_FALSE(decodeAs<bool>(0).value());
+  EXPECT_EQ(decodeAs<double>(false).value(), 0.0);
+  EXPECT_EQ(decodeAs<double>(true).value(), 1.0);
+  EXPECT_EQ(decodeAs<double>(18446744073709551615ULL).value(), 18446744073709551615.0);
+}
+
+TEST(Codec, AValueOfTheWrongKindNamesItselfAndTheWantedType) {
+  const struct {
+    Expected<std::string, DecodingError> failure;
+    std::string message;
+  } cases[] = {
+      {decodeAs<std::string>(5), "Source 5 is not convertible to type String"},
+      {decodeAs<std::string>(2.5), "Source 2.5 is not convertible to type String"},
+      {decodeAs<std::string>(true), "Source 1 is not convertible to type String"},
+      {decodeAs<std::string>(Json::array()), "Source <array> is not convertible to type String"},
+      {decodeAs<std::string>(Json::object()), "Source <object> is not convertible to type String"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_FALSE(c.failure);
+    EXPECT_EQ(c.failure.error().what(), c.message + ": Maybe swagger file is insufficient");
+  }
+  EXPECT_STREQ(decodeAs<std::int64_t>("12").error().what(),
+               "Source 12 is not convertible to type Int64: Maybe swagger file is insufficient");
+  EXPECT_STREQ(decodeAs<bool>("true").error().what(),
+               "Source true is not convertible to type Bool: Maybe swagger file is insufficient");
+  EXPECT_STREQ(decodeAs<double>(nullptr).error().what(),
+               "Source <null> is not convertible to type Double: Maybe swagger file is insufficient");
+}
+
+TEST(Codec, AbsentNullAndUnknownKeysLeaveFieldsAbsent) {
+  const auto session = decodeSession(
+      R"({"merchant-id":null,"created":null,"state":null,"location-info":null,"is-active":null,
+          "unknown":[1,2,{"x":1}]})");
+  ASSERT_NE(session, nullptr);
+  EXPECT_FALSE(session->merchantId || session->created || session->state ||
+               session->locationInfo || session->isActive);
+  EXPECT_EQ(encodeToJSON(*session), Json::object());
+}
+
+TEST(Codec, EmptyIsKeptApartFromAbsentAndFalse) {
+  const auto session = decodeSession(R"({"merchant-id":"","location-info":[],"is-active":false})");
+  ASSERT_NE(session, nullptr);
+  EXPECT_EQ(session->merchantId, "");
+  ASSERT_TRUE(session->locationInfo);
+  EXPECT_TRUE(session->locationInfo->empty());
+  EXPECT_EQ(session->isActive, false);
+  EXPECT_EQ(encodeToJSON(*session),
+            Json::parse(R"({"merchant-id":"","location-info":[],"is-active":false})"));
+}
+
+TEST(Codec, AWrongTypedFieldFailsTheWholeModelWithItsMessage) {
+  const struct {
+    const char* text;
+    std::string message;
+  } cases[] = {
+      {R"({"merchant-id":"m","token":5})",
+       "Source 5 is not convertible to type String: Maybe swagger file is insufficient"},
+      {R"({"is-active":"yes"})",
+       "Source yes is not convertible to type Bool: Maybe swagger file is insufficient"},
+      {R"({"created":"yesterday"})", "formatter failed to parse yesterday"},
+      {R"({"location-info":{"zip":"1"}})", ""},
+      {R"({"location-info":[{"zip":"1"},"2"]})", ""},
+      {R"({"location-info":[{"geo":[1,"2"]}]})",
+       "Source 2 is not convertible to type Double: Maybe swagger file is insufficient"},
+      {R"([])", ""},
+      {R"("session")", ""},
+      {R"(null)", ""},
+  };
+  for (const auto& c : cases) {
+    const auto session = Decoders::decode<std::shared_ptr<Session>>(Json::parse(c.text));
+    ASSERT_FALSE(session) << c.text;
+    EXPECT_EQ(session.error().what(), c.message) << c.text;
+  }
+}
+
+TEST(Codec, ASingleEnumerationIsLenientButAListOfThemIsStrict) {
+  const auto lenient = decodeSession(R"({"state":"Reset","id":"s"})");
+  ASSERT_NE(lenient, nullptr);
+  EXPECT_FALSE(lenient->state);
+  EXPECT_EQ(lenient->id, "s");
+  EXPECT_FALSE(decodeSession(R"({"state":3})")->state);
+
+  const auto decodeBasket = [](const char* text) {
+    return Decoders::decode<std::shared_ptr<Basket>>(Json::parse(text));
+  };
+  EXPECT_EQ(decodeBasket(R"({"tags":["reserve-collect","reserve-collect"]})").value()->tags,
+            (std::vector<BasketTag>{BasketTag::collect, BasketTag::collect}));
+  EXPECT_TRUE(decodeBasket(R"({"tags":[]})").value()->tags->empty());
+  for (const char* absent : {R"({"tags":null})", R"({"tags":"reserve-collect"})",
+                             R"({"tags":["reserve-collect",5]})"}) {
+    EXPECT_FALSE(decodeBasket(absent).value()->tags) << absent;
+  }
+  EXPECT_FALSE(decodeBasket(R"({"tags":["collect"],"id":"b"})"));
+}
+
+TEST(Codec, EncodingKeepsIntegersDoublesAndBooleansApart) {
+  EXPECT_EQ(codec::encodeValue(std::int64_t{9007199254740993}).dump(), "9007199254740993");
+  EXPECT_EQ(codec::encodeValue(1.0).dump(), "1.0");
+  EXPECT_EQ(codec::encodeValue(true).dump(), "true");
+
+  LocationInfo location;
+  location.format = LocationInfo::Format::geo;
+  location.geo = std::vector<double>{48.0, 2.35};
+  EXPECT_EQ(encodeToJSONText(location).value(), R"({"format":"geo","geo":[48.0,2.35]})");
+}
+
+TEST(Codec, NonFiniteNumbersAndInvalidTextAreEncodingErrors) {
+  LocationInfo location;
+  location.geo = std::vector<double>{1.0, std::numeric_limits<double>::quiet_NaN()};
+  EXPECT_FALSE(encodeToJSONText(location));
+  location.geo = std::vector<double>{std::numeric_limits<double>::infinity()};
+  EXPECT_FALSE(encodeToJSONText(location));
+
+  Client client;
+  client.deviceId = std::string("\xff\xfe device");
+  EXPECT_FALSE(encodeToJSONText(client));
+
+  Session session;
+  session.locationInfo = ModelList<LocationInfo>{nullptr};
+  EXPECT_FALSE(encodeToJSONText(session));
+}
+
+TEST(Codec, TheRegistryHoldsEveryModelItsListAndTheDateDecoder) {
+  EXPECT_EQ(Decoders::count(), 97u);
+  for (const char* key : {"Basket", "Array<Basket>", "Date", "WalletPaymentInstrumentInfo",
+                          "Array<PaymentInstrumentOffer>", "Array<Product>"}) {
+    EXPECT_NE(Decoders::find(key), nullptr) << key;
+  }
+  EXPECT_EQ(Decoders::find("zelvora::Basket"), nullptr);
+}
+
+TEST(Codec, ListRepliesUseTheirOwnEntry) {
+  const auto baskets =
+      Decoders::decode<ModelList<Basket>>(Json::parse(R"([{"id":"a"},{"id":"b"}])"));
+  ASSERT_TRUE(baskets);
+  ASSERT_EQ(baskets.value().size(), 2u);
+  EXPECT_EQ(baskets.value()[1]->id, "b");
+  EXPECT_TRUE(Decoders::decode<ModelList<Basket>>(Json::array()).value().empty());
+  EXPECT_FALSE(Decoders::decode<ModelList<Basket>>(Json::parse(R"({"id":"a"})")));
+  EXPECT_FALSE(Decoders::decode<ModelList<Basket>>(Json::parse(R"([{"id":"a"},3])")));
+  EXPECT_FALSE(Decoders::decode<ModelList<Basket>>(nullptr));
+}
+
+TEST(Codec, ModelsOfTheSameShapeStayTheirOwnTypes) {
+  const Json source = Json::parse(R"({"id":"s1","state":"reset","basket-id":"b","session-id":"s"})");
+  const auto session = Decoders::decode<std::shared_ptr<Session>>(source).value();
+  const auto authenticated = Decoders::decode<std::shared_ptr<AuthenticatedSession>>(source).value();
+  EXPECT_EQ(session->state, Session::State::Reset);
+  EXPECT_EQ(authenticated->state, AuthenticatedSession::State::Reset);
+  EXPECT_EQ(session->id, authenticated->id);
+  EXPECT_EQ(Decoders::decode<std::shared_ptr<MobilePos>>(source).value()->basketId, "b");
+  EXPECT_EQ(Decoders::decode<std::shared_ptr<CreateBasketParam>>(source).value()->sessionId, "s");
+}
+
+TEST(Codec, HostileInputIsRefusedWithoutCrashing) {
+  const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+  EXPECT_FALSE(Decoders::decode<std::shared_ptr<Session>>(Json::parse(deep)));
+
+  Json nested = Json::object();
+  nested["token"] = Json::parse(deep);
+  const auto nestedFailure = Decoders::decode<std::shared_ptr<Session>>(nested);
+  ASSERT_FALSE(nestedFailure);
+  EXPECT_EQ(nestedFailure.error().what(),
+            std::string("Source <array> is not convertible to type String: Maybe swagger file is "
+                        "insufficient"));
+
+  EXPECT_FALSE(decodeSession(R"({"created":1e308})"));
+  EXPECT_TRUE(decodeSession(R"({"is-active":1e308})")->isActive.value());
+
+  const std::string tenMegabytes(10 * 1024 * 1024, 'x');
+  const auto big = Decoders::decode<std::shared_ptr<Session>>(Json{{"token", tenMegabytes}});
+  ASSERT_TRUE(big);
+  EXPECT_EQ(big.value()->token->size(), tenMegabytes.size());
+
+  Json manyLocations = Json::array();
+  for (int i = 0; i < 100000; ++i) {
+    manyLocations.push_back({{"zip", std::to_string(i)}, {"geo", {1.5, 2.5}}});
+  }
+  manyLocations.push_back({{"zip", 1}});
+  EXPECT_FALSE(Decoders::decode<std::shared_ptr<Session>>(Json{{"location-info", manyLocations}}));
+}
+
+}  // namespace
+}  // namespace zelvora

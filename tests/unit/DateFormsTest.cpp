@@ -1,0 +1,179 @@
+// Dates as the platform writes and reads them. ctest runs this suite once per time zone in
+// kZones (TZ set for the whole test process), so every local-time rule is checked off UTC too.
+#include "Models/Models.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <string>
+
+namespace zelvora {
+namespace {
+
+using namespace std::chrono;
+
+struct ZoneFacts {
+  int offsetOn20170501;  // seconds east of UTC on 1 May 2017
+  std::string epochText;  // instant 0 as written there
+};
+
+const std::map<std::string, ZoneFacts> kZones{
+    {"UTC", {0, "1970-01-01T00:00:00.000Z"}},
+    {"Europe/Paris", {7200, "1970-01-01T01:00:00.000+01:00"}},
+    {"Asia/Kolkata", {19800, "1970-01-01T05:30:00.000+05:30"}},
+    {"America/New_York", {-14400, "1969-12-31T19:00:00.000-05:00"}},
+};
+
+class DateForms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* zone = std::getenv("TZ");
+    zone_ = zone != nullptr ? zone : "UTC";
+    if (zone == nullptr) {
+      setenv("TZ", "UTC", 1);
+      tzset();
+    }
+    ASSERT_TRUE(kZones.count(zone_)) << "no expectations for TZ=" << zone_;
+  }
+
+  const ZoneFacts& facts() const { return kZones.at(zone_); }
+
+  static Date utc(int y, unsigned m, unsigned d, int h, int min, int s, int ms = 0) {
+    return Date{sys_days{year{y} / month{m} / day{d}}.time_since_epoch() + hours{h} + minutes{min} +
+                seconds{s} + milliseconds{ms}};
+  }
+
+  Date localOn20170501(int h, int min, int s, int ms = 0) const {
+    return utc(2017, 5, 1, h, min, s, ms) - seconds{facts().offsetOn20170501};
+  }
+
+  std::string zone_;
+};
+
+Expected<Date, DecodingError> decode(const Json& source) {
+  try {
+    return decodeDate(source);
+  } catch (const DecodingError& error) {
+    return error;
+  }
+}
+
+TEST_F(DateForms, TextFormsAreReadInOrderWithLocalTimeWhereNoZoneIsWritten) {
+  const struct {
+    const char* text;
+    Date expected;
+  } cases[] = {
+      {"2017-05-01", localOn20170501(0, 0, 0)},
+      {"2017-05-01T10:20:30+02:00", utc(2017, 5, 1, 8, 20, 30)},
+      {"2017-05-01T10:20:30-05:30", utc(2017, 5, 1, 15, 50, 30)},
+      {"2017-05-01T10:20:30Z", utc(2017, 5, 1, 10, 20, 30)},
+      {"2017-05-01T10:20:30.123+02:00", utc(2017, 5, 1, 8, 20, 30, 123)},
+      {"2017-05-01T10:20:30.123Z", utc(2017, 5, 1, 10, 20, 30, 123)},
+      {"2017-05-01T10:20:30.123456Z", utc(2017, 5, 1, 10, 20, 30, 123)},
+      {"2017-05-01T10:20:30.5", localOn20170501(10, 20, 30, 500)},
+      {"2017-05-01T10:20:30.123", localOn20170501(10, 20, 30, 123)},
+      {"2017-05-01 10:20:30", localOn20170501(10, 20, 30)},
+      {"2016-02-29T12:00:00Z", utc(2016, 2, 29, 12, 0, 0)},
+  };
+  for (const auto& c : cases) {
+    const auto date = decode(c.text);
+    ASSERT_TRUE(date) << c.text << ": " << date.error().what();
+    EXPECT_EQ(date.value(), c.expected) << c.text;
+  }
+}
+
+TEST_F(DateForms, TextsInNoFormFailWithTheFormattersMessage) {
+  const struct {
+    Json source;
+    std::string message;
+  } cases[] = {
+      {"1493634030999", "formatter failed to parse 1493634030999"},
+      {"01/05/2017", "formatter failed to parse 01/05/2017"},
+      {"", "formatter failed to parse "},
+      {"2017-05-01T10:20:30+0200", "formatter failed to parse 2017-05-01T10:20:30+0200"},
+      {"2017-05-01 ", "formatter failed to parse 2017-05-01 "},
+      {"２０１７-05-01", "formatter failed to parse ２０１７-05-01"},
+      {Json::array({1}), "formatter failed to parse <array>"},
+      {Json::object({{"a", 1}}), "formatter failed to parse <object>"},
+      {nullptr, "formatter failed to parse <null>"},
+  };
+  for (const auto& c : cases) {
+    const auto date = decode(c.source);
+    ASSERT_FALSE(date) << c.source;
+    EXPECT_EQ(date.error().what(), c.message);
+  }
+}
+
+TEST_F(DateForms, ImpossibleCalendarDatesFailInsteadOfRollingOver) {
+  for (const char* text : {"2017-02-30", "2017-13-01", "2017-00-10", "2017-04-31", "2015-02-29",
+                           "2017-05-01T24:00:00Z", "2017-05-01T10:60:00Z", "2017-05-01T10:20:60Z",
+                           "2017-05-01T10:20:30+24:00"}) {
+    EXPECT_FALSE(decode(text)) << text;
+  }
+}
+
+TEST_F(DateForms, NumbersAreMillisecondsCutTowardZeroToWholeSeconds) {
+  const struct {
+    Json source;
+    Date expected;
+  } cases[] = {
+      {1493634030999, utc(2017, 5, 1, 10, 20, 30)},
+      {1493634030999.75, utc(2017, 5, 1, 10, 20, 30)},
+      {-1500, utc(1969, 12, 31, 23, 59, 59)},
+      {-999, utc(1970, 1, 1, 0, 0, 0)},
+      {true, utc(1970, 1, 1, 0, 0, 0)},
+      {false, utc(1970, 1, 1, 0, 0, 0)},
+      {INT64_MAX, Date{seconds{INT64_MAX / 1000}}},
+      {INT64_MIN, Date{seconds{INT64_MIN / 1000}}},
+  };
+  for (const auto& c : cases) {
+    const auto date = decode(c.source);
+    ASSERT_TRUE(date) << c.source;
+    EXPECT_EQ(date.value(), c.expected) << c.source;
+  }
+}
+
+TEST_F(DateForms, NumbersBeyondSixtyFourBitsFail) {
+  for (const Json& source : {Json(9223372036854775808ULL), Json(1e19), Json(-1e19), Json(1e300)}) {
+    EXPECT_FALSE(decode(source)) << source;
+  }
+}
+
+TEST_F(DateForms, EncodingWritesLocalWallClockWithTheZonesOffset) {
+  EXPECT_EQ(formatDate(Date{}), facts().epochText);
+}
+
+TEST_F(DateForms, EncodingTruncatesToMillisecondsAndAlwaysWritesThem) {
+  const Date instant = utc(2017, 5, 1, 10, 20, 30, 999);
+  const std::string text = formatDate(instant);
+  EXPECT_EQ(text.substr(19, 4), ".999") << text;
+  EXPECT_EQ(formatDate(utc(2017, 5, 1, 10, 20, 30)).substr(19, 4), ".000");
+}
+
+TEST_F(DateForms, EveryEncodedDateReadsBackToTheSameMillisecond) {
+  for (const Date instant : {utc(2017, 5, 1, 10, 20, 30, 123), utc(1969, 12, 31, 23, 59, 59, 1),
+                             utc(2017, 3, 26, 1, 30, 0), utc(2017, 10, 29, 0, 30, 0),
+                             utc(2038, 1, 19, 3, 14, 8, 7), Date{milliseconds{-1}}}) {
+    const std::string text = formatDate(instant);
+    const auto back = decode(text);
+    ASSERT_TRUE(back) << text;
+    EXPECT_EQ(back.value(), instant) << text;
+  }
+}
+
+TEST_F(DateForms, DatesAcrossADaylightSavingChangeCarryTheirOwnOffsets) {
+  if (zone_ != "Europe/Paris") {
+    GTEST_SKIP() << "needs a zone with daylight saving time";
+  }
+  EXPECT_EQ(formatDate(utc(2017, 3, 26, 0, 59, 0)), "2017-03-26T01:59:00.000+01:00");
+  EXPECT_EQ(formatDate(utc(2017, 3, 26, 1, 0, 0)), "2017-03-26T03:00:00.000+02:00");
+}
+
+TEST_F(DateForms, DatesTheCalendarCannotWriteAreAnEncodingError) {
+  EXPECT_THROW(formatDate(Date{seconds{INT64_MAX / 1000}}), EncodingError);
+}
+
+}  // namespace
+}  // namespace zelvora
