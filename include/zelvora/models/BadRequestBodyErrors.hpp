@@ -1,0 +1,14 @@
+#pragma once
+
+#include <zelvora/models/ModelTypes.hpp>
+
+namespace zelvora {
+
+// One rejected parameter of a request and why it was rejected.
+class BadRequestBodyErrors {
+ public:
+  std::optional<std::string> param;
+  std::optional<std::string> error;
+};
+
+}  // namespace zelvora
