@@ -1,0 +1,13 @@
+#pragma once
+
+#include <zelvora/models/ModelTypes.hpp>
+
+namespace zelvora {
+
+// The body that opens a basket in the current session.
+class CreateBasketParam {
+ public:
+  std::optional<std::string> sessionId;
+};
+
+}  // namespace zelvora
