@@ -1,0 +1,15 @@
+#pragma once
+
+#include <zelvora/models/ModelTypes.hpp>
+
+namespace zelvora {
+
+// The platform's answer to a change of the shopper's default card.
+class SetDefaultPaymentInstrumentValue {
+ public:
+  std::optional<std::string> shopperId;
+  std::optional<std::string> paymentInstrumentId;
+  std::optional<bool> _default;
+};
+
+}  // namespace zelvora
