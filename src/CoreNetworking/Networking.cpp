@@ -1,0 +1,419 @@
+#include "CoreNetworking/Networking.hpp"
+
+#include "Helpers/Extensions.hpp"
+#include "Platform/WorkQueue.hpp"
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <deque>
+#include <sstream>
+#include <thread>
+#include <unordered_map>
+
+namespace zelvora {
+namespace {
+
+constexpr std::chrono::seconds kDefaultIdleTimeout{60};
+
+std::string escapeForShell(std::string text) {
+  std::string escaped;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '"') {
+      escaped += "\\\\";
+    } else if (text[i] == '"') {
+      escaped += "\\\"";
+    } else {
+      escaped += text[i];
+    }
+  }
+  return escaped;
+}
+
+bool isValidUtf8(const std::string& text) {
+  try {
+    serializeJSON(Json(text));
+    return true;
+  } catch (const EncodingError&) {
+    return false;
+  }
+}
+
+// One line of libcurl's cookie list: domain, subdomains flag, path, secure, expiry, name, value.
+struct CookieLine {
+  std::string domain, includeSubdomains, path, secure, expiry, name, value;
+
+  bool appliesTo(const URLComponents& url) const {
+    std::string cookieDomain = domain;
+    if (cookieDomain.rfind("#HttpOnly_", 0) == 0) {
+      cookieDomain.erase(0, 10);
+    }
+    if (!cookieDomain.empty() && cookieDomain.front() == '.') {
+      cookieDomain.erase(0, 1);
+    }
+    const bool hostMatches =
+        url.host == cookieDomain ||
+        (includeSubdomains == "TRUE" && url.host.size() > cookieDomain.size() &&
+         url.host.compare(url.host.size() - cookieDomain.size() - 1, std::string::npos,
+                          "." + cookieDomain) == 0);
+    const bool pathMatches = url.percentEncodedPath.rfind(path, 0) == 0;
+    const bool schemeMatches = secure != "TRUE" || url.scheme == "https";
+    return hostMatches && pathMatches && schemeMatches;
+  }
+};
+
+std::optional<CookieLine> parseCookieLine(const char* text) {
+  std::istringstream fields(text);
+  CookieLine line;
+  if (!std::getline(fields, line.domain, '\t') ||
+      !std::getline(fields, line.includeSubdomains, '\t') ||
+      !std::getline(fields, line.path, '\t') || !std::getline(fields, line.secure, '\t') ||
+      !std::getline(fields, line.expiry, '\t') || !std::getline(fields, line.name, '\t')) {
+    return std::nullopt;
+  }
+  std::getline(fields, line.value);
+  return line;
+}
+
+// "platform.test:8080:127.0.0.1": connect to the address while naming the host, as curl's
+// --resolve does; how tests and the demo reach a local platform under a proper host name.
+curl_slist* resolveOverrides() {
+  const char* overrides = std::getenv("ZELVORA_RESOLVE");
+  if (overrides == nullptr || *overrides == '\0') {
+    return nullptr;
+  }
+  curl_slist* list = nullptr;
+  std::istringstream entries(overrides);
+  for (std::string entry; std::getline(entries, entry, ',');) {
+    list = curl_slist_append(list, entry.c_str());
+  }
+  return list;
+}
+
+}  // namespace
+
+// ---- responses and requests
+
+std::string HTTPURLResponse::description() const {
+  return "<HTTPURLResponse: " + url + "> { Status Code: " + std::to_string(statusCode) + " }";
+}
+
+CancellableRequest::CancellableRequest(URLRequest originalRequest)
+    : originalRequest_(std::move(originalRequest)) {}
+
+void CancellableRequest::whenFinished(FinishedStep step) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!finished_) {
+      pendingSteps_.push_back(std::move(step));
+      return;
+    }
+  }
+  runInBackground({std::move(step)});
+}
+
+void CancellableRequest::finish(std::optional<HTTPURLResponse> response,
+                                std::optional<std::string> data, std::optional<Error> error) {
+  std::vector<FinishedStep> steps;
+  {
+    std::lock_guard lock(mutex_);
+    response_ = std::move(response);
+    data_ = std::move(data);
+    error_ = std::move(error);
+    finished_ = true;
+    steps.swap(pendingSteps_);
+  }
+  if (!steps.empty()) {
+    runInBackground(std::move(steps));
+  }
+}
+
+void CancellableRequest::runInBackground(std::vector<FinishedStep> steps) {
+  platform::runInBackground([self = shared_from_this(), steps = std::move(steps)] {
+    for (const auto& step : steps) {
+      step(*self);
+    }
+  });
+}
+
+std::string CancellableRequest::description() const {
+  if (!originalRequest_.url) {
+    return originalRequest_.method;
+  }
+  std::string text = originalRequest_.method + " " + originalRequest_.url->absoluteString();
+  std::lock_guard lock(mutex_);
+  if (response_) {
+    text += " (" + std::to_string(response_->statusCode) + ")";
+  }
+  return text;
+}
+
+std::string CancellableRequest::cURLRepresentation() const {
+  const auto& url = originalRequest_.url;
+  if (!url || url->host.empty()) {
+    return "$ curl command could not be created";
+  }
+  std::vector<std::string> components{"$ curl -i"};
+  if (originalRequest_.method != "GET") {
+    components.push_back("-X " + originalRequest_.method);
+  }
+  const auto cookies = Networking::sharedManager().cookiesFor(*url);
+  if (!cookies.empty()) {
+    std::string text;
+    for (const auto& cookie : cookies) {
+      text += cookie + ";";
+    }
+    text.pop_back();
+    components.push_back("-b \"" + text + "\"");
+  }
+  for (const auto& [name, value] : originalRequest_.headers.entries()) {
+    if (name != "Cookie") {
+      components.push_back("-H \"" + name + ": " + value + "\"");
+    }
+  }
+  if (originalRequest_.body && isValidUtf8(*originalRequest_.body)) {
+    components.push_back("-d \"" + escapeForShell(*originalRequest_.body) + "\"");
+  }
+  components.push_back("\"" + url->absoluteString() + "\"");
+
+  std::string joined = components.front();
+  for (std::size_t i = 1; i < components.size(); ++i) {
+    joined += " \\\n\t" + components[i];
+  }
+  return joined;
+}
+
+// ---- the network thread
+
+struct Networking::Impl {
+  struct Transfer {
+    std::shared_ptr<CancellableRequest> request;
+    CURL* easy = nullptr;
+    curl_slist* headers = nullptr;
+    std::string body;
+    std::string received;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    ~Transfer() {
+      curl_slist_free_all(headers);
+      curl_easy_cleanup(easy);
+    }
+  };
+
+  CURLM* multi;
+  CURLSH* share;
+  curl_slist* resolve;
+  std::mutex shareLocks[CURL_LOCK_DATA_LAST];
+  std::atomic<long> idleTimeoutSeconds{kDefaultIdleTimeout.count()};
+  std::atomic<std::size_t> connections{0};
+
+  std::mutex pendingMutex;
+  std::deque<std::unique_ptr<Transfer>> pending;
+  std::unordered_map<CURL*, std::unique_ptr<Transfer>> active;  // the network thread's own
+  bool stopping = false;
+  std::thread thread;
+
+  Impl() : multi(curl_multi_init()), share(curl_share_init()), resolve(resolveOverrides()) {
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    curl_share_setopt(share, CURLSHOPT_USERDATA, this);
+    curl_share_setopt(share, CURLSHOPT_LOCKFUNC, &Impl::lockShare);
+    curl_share_setopt(share, CURLSHOPT_UNLOCKFUNC, &Impl::unlockShare);
+    thread = std::thread([this] { run(); });
+  }
+
+  ~Impl() {
+    {
+      std::lock_guard lock(pendingMutex);
+      stopping = true;
+    }
+    curl_multi_wakeup(multi);
+    thread.join();
+    curl_multi_cleanup(multi);
+    curl_share_cleanup(share);
+    curl_slist_free_all(resolve);
+  }
+
+  static void lockShare(CURL*, curl_lock_data data, curl_lock_access, void* self) {
+    static_cast<Impl*>(self)->shareLocks[data].lock();
+  }
+  static void unlockShare(CURL*, curl_lock_data data, void* self) {
+    static_cast<Impl*>(self)->shareLocks[data].unlock();
+  }
+
+  static size_t collectBody(char* data, size_t size, size_t count, void* transfer) {
+    static_cast<Transfer*>(transfer)->received.append(data, size * count);
+    return size * count;
+  }
+
+  std::unique_ptr<Transfer> makeTransfer(std::shared_ptr<CancellableRequest> request) {
+    auto transfer = std::make_unique<Transfer>();
+    transfer->request = std::move(request);
+    const URLRequest& sent = transfer->request->originalRequest();
+    CURL* easy = transfer->easy = curl_easy_init();
+
+    const std::string url = sent.url->absoluteString();
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(easy, CURLOPT_SHARE, share);
+    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(easy, CURLOPT_RESOLVE, resolve);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, idleTimeoutSeconds.load());
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, idleTimeoutSeconds.load());
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::collectBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
+
+    if (sent.method == "GET") {
+      curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    } else {
+      curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, sent.method.c_str());
+    }
+    if (sent.body) {
+      transfer->body = *sent.body;
+      curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
+                       static_cast<curl_off_t>(transfer->body.size()));
+      curl_easy_setopt(easy, CURLOPT_POSTFIELDS, transfer->body.data());
+    }
+    // No "Expect: 100-continue" round trip before a body.
+    transfer->headers = curl_slist_append(transfer->headers, "Expect:");
+    for (const auto& [name, value] : sent.headers.entries()) {
+      // "Name;" is how libcurl sends a header with an empty value.
+      const std::string line = value.empty() ? name + ";" : name + ": " + value;
+      transfer->headers = curl_slist_append(transfer->headers, line.c_str());
+    }
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
+    return transfer;
+  }
+
+  void finish(CURL* easy, CURLcode result) {
+    const auto found = active.find(easy);
+    std::unique_ptr<Transfer> transfer = std::move(found->second);
+    active.erase(found);
+    curl_multi_remove_handle(multi, easy);
+
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    long opened = 0;
+    curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &opened);
+    connections += static_cast<std::size_t>(opened);
+
+    std::optional<HTTPURLResponse> response;
+    if (status != 0) {
+      char* effectiveUrl = nullptr;
+      curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effectiveUrl);
+      response = HTTPURLResponse{static_cast<int>(status), effectiveUrl ? effectiveUrl : ""};
+    }
+    std::optional<Error> error;
+    if (result != CURLE_OK) {
+      const std::string detail =
+          transfer->errorBuffer[0] != '\0' ? transfer->errorBuffer : curl_easy_strerror(result);
+      error = Error::curl(result, detail);
+    }
+    std::optional<std::string> data;
+    if (!transfer->received.empty() || result == CURLE_OK) {
+      data = std::move(transfer->received);
+    }
+    transfer->request->finish(std::move(response), std::move(data), std::move(error));
+  }
+
+  void addPendingTransfers() {
+    std::deque<std::unique_ptr<Transfer>> added;
+    {
+      std::lock_guard lock(pendingMutex);
+      added.swap(pending);
+    }
+    for (auto& transfer : added) {
+      curl_multi_add_handle(multi, transfer->easy);
+      active.emplace(transfer->easy, std::move(transfer));
+    }
+  }
+
+  bool isStopping() {
+    std::lock_guard lock(pendingMutex);
+    return stopping;
+  }
+
+  void run() {
+    while (!isStopping()) {
+      addPendingTransfers();
+      int running = 0;
+      curl_multi_perform(multi, &running);
+      int queued = 0;
+      while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+        if (message->msg == CURLMSG_DONE) {
+          finish(message->easy_handle, message->data.result);
+        }
+      }
+      curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+    }
+    abandonTransfers();
+  }
+
+  // At process exit: transfers still running end without calling back.
+  void abandonTransfers() {
+    for (auto& [easy, transfer] : active) {
+      curl_multi_remove_handle(multi, easy);
+    }
+    active.clear();
+  }
+};
+
+Networking& Networking::sharedManager() {
+  static Networking shared;
+  return shared;
+}
+
+Networking::Networking() {
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  impl_ = std::make_unique<Impl>();
+}
+
+Networking::~Networking() = default;
+
+std::shared_ptr<CancellableRequest> Networking::request(URLRequest request) {
+  auto cancellable = std::make_shared<CancellableRequest>(std::move(request));
+  auto transfer = impl_->makeTransfer(cancellable);
+  {
+    std::lock_guard lock(impl_->pendingMutex);
+    impl_->pending.push_back(std::move(transfer));
+  }
+  curl_multi_wakeup(impl_->multi);
+  return cancellable;
+}
+
+std::vector<std::string> Networking::cookiesFor(const URLComponents& url) const {
+  CURL* easy = curl_easy_init();
+  curl_easy_setopt(easy, CURLOPT_SHARE, impl_->share);
+  curl_slist* cookies = nullptr;
+  curl_easy_getinfo(easy, CURLINFO_COOKIELIST, &cookies);
+  std::vector<std::string> matching;
+  for (curl_slist* entry = cookies; entry != nullptr; entry = entry->next) {
+    const auto line = parseCookieLine(entry->data);
+    if (line && line->appliesTo(url)) {
+      matching.push_back(line->name + "=" + line->value);
+    }
+  }
+  curl_slist_free_all(cookies);
+  curl_easy_cleanup(easy);
+  return matching;
+}
+
+std::size_t Networking::connectionsOpened() const {
+  return impl_->connections.load();
+}
+
+void Networking::setIdleTimeoutForTesting(std::chrono::seconds timeout) {
+  impl_->idleTimeoutSeconds = static_cast<long>(timeout.count());
+}
+
+}  // namespace zelvora

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "CoreNetworking/Request/URLRequest.hpp"
+
+#include <zelvora/Error.hpp>
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zelvora {
+
+struct HTTPURLResponse {
+  int statusCode = 0;
+  std::string url;  // where the reply came from, after redirects
+
+  std::string description() const;
+};
+
+// One call on its way: the request as sent and, once the transfer has finished, what came back.
+// Alive as long as the transfer or a step waiting for it holds it.
+class CancellableRequest : public std::enable_shared_from_this<CancellableRequest> {
+ public:
+  using FinishedStep = std::function<void(const CancellableRequest&)>;
+
+  explicit CancellableRequest(URLRequest originalRequest);
+
+  const URLRequest& originalRequest() const { return originalRequest_; }
+  // Read these only from a FinishedStep: they are written once, before the step runs.
+  const std::optional<HTTPURLResponse>& response() const { return response_; }
+  const std::optional<std::string>& data() const { return data_; }
+  const std::optional<Error>& error() const { return error_; }
+
+  // Runs the step on a background worker once the transfer has finished, at once if it has. The
+  // step keeps the request alive until it has run.
+  void whenFinished(FinishedStep step);
+
+  // "METHOD address (status)", each part only when known.
+  std::string description() const;
+  // The call as a curl command line.
+  std::string cURLRepresentation() const;
+
+ private:
+  friend class Networking;
+  void finish(std::optional<HTTPURLResponse> response, std::optional<std::string> data,
+              std::optional<Error> error);
+  void runInBackground(std::vector<FinishedStep> steps);
+
+  const URLRequest originalRequest_;
+  std::optional<HTTPURLResponse> response_;
+  std::optional<std::string> data_;
+  std::optional<Error> error_;
+
+  mutable std::mutex mutex_;
+  bool finished_ = false;
+  std::vector<FinishedStep> pendingSteps_;
+};
+
+// The process's one HTTP client: a libcurl multi handle driven by one network thread, which keeps
+// connections alive for reuse, shares cookies between calls, follows redirects and accepts
+// compressed replies. A connection or a transfer that stays silent for the idle timeout fails.
+class Networking {
+ public:
+  static Networking& sharedManager();
+
+  ~Networking();
+  Networking(const Networking&) = delete;
+  Networking& operator=(const Networking&) = delete;
+
+  // Starts the transfer and returns at once.
+  std::shared_ptr<CancellableRequest> request(URLRequest request);
+
+  // The cookies the platform set that would go with a request to the address, as name=value.
+  std::vector<std::string> cookiesFor(const URLComponents& url) const;
+
+  // TCP connections opened so far; a kept-alive connection counts once.
+  std::size_t connectionsOpened() const;
+
+  void setIdleTimeoutForTesting(std::chrono::seconds timeout);
+
+ private:
+  Networking();
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zelvora

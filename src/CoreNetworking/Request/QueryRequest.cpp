@@ -1,0 +1,55 @@
+#include "CoreNetworking/Request/QueryRequest.hpp"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+
+namespace zelvora {
+namespace {
+
+// A DNS name: labels of ASCII letters, digits and hyphens separated by dots.
+bool isValidHostName(std::string_view host) {
+  return !host.empty() && host.front() != '.' && host.back() != '.' &&
+         std::all_of(host.begin(), host.end(), [](char c) {
+           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                  c == '-' || c == '.';
+         });
+}
+
+bool holdsLineBreakOrNul(std::string_view value) {
+  return value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+Error curlError(CURLcode code, std::string detail) {
+  return Error::curl(code, std::string(curl_easy_strerror(code)) + ": " + detail);
+}
+
+}  // namespace
+
+Expected<URLRequest, Error> buildURLRequest(const Query& query) {
+  const auto& service = query.service;
+  if (!isValidHostName(service.host)) {
+    return curlError(CURLE_URL_MALFORMAT, "not a valid host name");
+  }
+  URLRequest request;
+  request.url = URLComponents{service.scheme, service.host, service.port,
+                              percentEncode(query.path, kPathPunctuation), std::nullopt};
+  request.method = std::string(rawValue(query.method));
+  if (query.parameters) {
+    auto [encoded, error] =
+        query.encoding.encode(std::move(request), &query.parameters->parameterDictionary);
+    if (error) {
+      return *error;
+    }
+    request = std::move(encoded);
+  }
+  service.authorizeRequest(request);
+  for (const auto& [name, value] : request.headers.entries()) {
+    if (holdsLineBreakOrNul(value)) {
+      return curlError(CURLE_BAD_FUNCTION_ARGUMENT, "the header " + name + " holds a line break");
+    }
+  }
+  return request;
+}
+
+}  // namespace zelvora

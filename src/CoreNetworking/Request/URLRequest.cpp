@@ -1,0 +1,97 @@
+#include "CoreNetworking/Request/URLRequest.hpp"
+
+#include <algorithm>
+#include <cctype>
+
+namespace zelvora {
+namespace {
+
+bool equalIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
+bool isAsciiAlphanumeric(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+}  // namespace
+
+std::string URLComponents::absoluteString() const {
+  std::string text = scheme + "://" + host;
+  if (port) {
+    text += ":" + std::to_string(*port);
+  }
+  text += percentEncodedPath;
+  if (percentEncodedQuery) {
+    text += "?" + *percentEncodedQuery;
+  }
+  return text;
+}
+
+std::string URLComponents::decodedPath() const {
+  std::string decoded;
+  decoded.reserve(percentEncodedPath.size());
+  for (std::size_t i = 0; i < percentEncodedPath.size(); ++i) {
+    const char c = percentEncodedPath[i];
+    if (c == '%' && i + 2 < percentEncodedPath.size() && hexValue(percentEncodedPath[i + 1]) >= 0 &&
+        hexValue(percentEncodedPath[i + 2]) >= 0) {
+      decoded += static_cast<char>(hexValue(percentEncodedPath[i + 1]) * 16 +
+                                   hexValue(percentEncodedPath[i + 2]));
+      i += 2;
+    } else {
+      decoded += c;
+    }
+  }
+  return decoded;
+}
+
+void HeaderFields::set(std::string_view name, std::string value) {
+  for (auto& [existingName, existingValue] : entries_) {
+    if (equalIgnoringCase(existingName, name)) {
+      existingValue = std::move(value);
+      return;
+    }
+  }
+  entries_.emplace_back(std::string(name), std::move(value));
+}
+
+std::optional<std::string> HeaderFields::get(std::string_view name) const {
+  for (const auto& [existingName, value] : entries_) {
+    if (equalIgnoringCase(existingName, name)) {
+      return value;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string percentEncode(std::string_view text, std::string_view allowedPunctuation) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string encoded;
+  encoded.reserve(text.size());
+  for (const char c : text) {
+    if (isAsciiAlphanumeric(c) || allowedPunctuation.find(c) != std::string_view::npos) {
+      encoded += c;
+    } else {
+      const auto byte = static_cast<unsigned char>(c);
+      encoded += '%';
+      encoded += kHex[byte >> 4];
+      encoded += kHex[byte & 0xF];
+    }
+  }
+  return encoded;
+}
+
+}  // namespace zelvora

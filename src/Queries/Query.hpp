@@ -1,0 +1,63 @@
+#pragma once
+
+#include "CoreNetworking/Request/Encoding.hpp"
+#include "Services/ZelvoraAuthorizedAPIService.hpp"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelvora {
+
+// The platform's REST endpoints; each raw value is the endpoint's path template.
+enum class ClientAPIPath {
+  CreateSession,
+  LookUpSession,
+  AddShopperToSession,
+  LookUpShopper,
+  LookUpPaymentInstruments,
+  SetDefaultPaymentInstrument,
+  GetDefaultPaymentInstrument,
+  FindReceipts,
+  LookUpLoyaltyPoints,
+  UpdateShopperProfile,
+  LookUpShopperProfile,
+  CreateBasket,
+  AssociateBasket,
+  LookUpBasket,
+  LookUpReceipt,
+  PreviewPayment,
+  MakePayment,
+  RedeemLoyalty,
+  LookUpMostRecentBasket,
+  LookUpActiveBaskets,
+  UpdateBasket,
+  GetInstantBuyProductOffer,
+  GetSkusForProduct,
+  GetSkuAvailability,
+  PosCompleteScan,
+  PosReadyForPayment,
+  ProvisionPaymentInstru,
+};
+
+std::string_view rawValue(ClientAPIPath path);
+std::optional<ClientAPIPath> clientAPIPathFromRawValue(std::string_view text);
+
+// One endpoint call, built fresh for every call: what the request builder reads.
+struct Query {
+  Method method = Method::GET;
+  std::string path;
+  std::optional<Parameters> parameters;
+  Encoding encoding = Encoding::json();
+  ZelvoraAuthorizedAPIService service;
+};
+
+// A call without a body: the template's placeholders, in order, replaced by the values as they
+// are (escaping is the address's business).
+Query getQuery(ClientAPIPath endpoint, const std::vector<std::string>& placeholderValues);
+
+// A call whose body is the given JSON object, top-level booleans sent as "true" and "false".
+Query postQuery(ClientAPIPath endpoint, const Json& body);
+
+}  // namespace zelvora
