@@ -5,6 +5,13 @@
 #define ZELVORA_FOR_EACH_MODEL(X) \
   X(AuthenticatedSession)         \
   X(AuthenticatedShopper)         \
+  X(BasketPayment)                \
+  X(BasketPaymentConfirmation)    \
   X(Client)                       \
   X(LocationInfo)                 \
-  X(Session)
+  X(Payment)                      \
+  X(PaymentTypeOffer)             \
+  X(ReconciledTotal)              \
+  X(Session)                      \
+  X(TotalPayment)                 \
+  X(TotalSummary)
