@@ -8,10 +8,18 @@
   X(BasketPayment)                \
   X(BasketPaymentConfirmation)    \
   X(Client)                       \
+  X(Fulfillment)                  \
   X(LocationInfo)                 \
+  X(MerchantOffer)                \
   X(Payment)                      \
   X(PaymentTypeOffer)             \
+  X(Product)                      \
+  X(ProductFeaturesMap)           \
+  X(ProductOffer)                 \
   X(ReconciledTotal)              \
   X(Session)                      \
+  X(SkuFulfillment)               \
+  X(SkuOffer)                     \
+  X(StoreBase)                    \
   X(TotalPayment)                 \
   X(TotalSummary)

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <zelvora/models/ModelTypes.hpp>
+
+namespace zelvora {
+
+// A store that carries a SKU.
+class StoreBase {
+ public:
+  std::optional<std::string> name;
+  std::optional<std::string> address;
+  std::optional<std::string> zip;
+};
+
+}  // namespace zelvora
