@@ -7,6 +7,9 @@
   X(AuthenticatedShopper)         \
   X(BasketPayment)                \
   X(BasketPaymentConfirmation)    \
+  X(BasketPreview)                \
+  X(BasketReceipt)                \
+  X(BasketReceiptNotification)    \
   X(Client)                       \
   X(Fulfillment)                  \
   X(LocationInfo)                 \
@@ -16,10 +19,14 @@
   X(Product)                      \
   X(ProductFeaturesMap)           \
   X(ProductOffer)                 \
+  X(Receipt)                      \
+  X(ReceiptProductOffer)          \
+  X(Receipts)                     \
   X(ReconciledTotal)              \
   X(Session)                      \
   X(SkuFulfillment)               \
   X(SkuOffer)                     \
   X(StoreBase)                    \
   X(TotalPayment)                 \
-  X(TotalSummary)
+  X(TotalSummary)                 \
+  X(TransactionInfo)

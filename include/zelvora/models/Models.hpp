@@ -5,6 +5,9 @@
 #include <zelvora/models/AuthenticatedShopper.hpp>
 #include <zelvora/models/BasketPayment.hpp>
 #include <zelvora/models/BasketPaymentConfirmation.hpp>
+#include <zelvora/models/BasketPreview.hpp>
+#include <zelvora/models/BasketReceipt.hpp>
+#include <zelvora/models/BasketReceiptNotification.hpp>
 #include <zelvora/models/Client.hpp>
 #include <zelvora/models/Fulfillment.hpp>
 #include <zelvora/models/LocationInfo.hpp>
@@ -14,6 +17,9 @@
 #include <zelvora/models/Product.hpp>
 #include <zelvora/models/ProductFeaturesMap.hpp>
 #include <zelvora/models/ProductOffer.hpp>
+#include <zelvora/models/Receipt.hpp>
+#include <zelvora/models/ReceiptProductOffer.hpp>
+#include <zelvora/models/Receipts.hpp>
 #include <zelvora/models/ReconciledTotal.hpp>
 #include <zelvora/models/Session.hpp>
 #include <zelvora/models/SkuFulfillment.hpp>
@@ -21,3 +27,4 @@
 #include <zelvora/models/StoreBase.hpp>
 #include <zelvora/models/TotalPayment.hpp>
 #include <zelvora/models/TotalSummary.hpp>
+#include <zelvora/models/TransactionInfo.hpp>

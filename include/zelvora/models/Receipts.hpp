@@ -1,0 +1,13 @@
+#pragma once
+
+#include <zelvora/models/ModelTypes.hpp>
+
+namespace zelvora {
+
+// The shopper's receipt history, as one reply.
+class Receipts {
+ public:
+  std::optional<ModelList<Receipt>> receipts;
+};
+
+}  // namespace zelvora
