@@ -1,12 +1,12 @@
 #include "CoreNetworking/Networking.hpp"
 
 #include "Helpers/Extensions.hpp"
+#include "Platform/HostOverrides.hpp"
 #include "Platform/WorkQueue.hpp"
 
 #include <curl/curl.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <deque>
 #include <sstream>
 #include <thread>
@@ -76,17 +76,11 @@ std::optional<CookieLine> parseCookieLine(const char* text) {
   return line;
 }
 
-// "platform.test:8080:127.0.0.1": connect to the address while naming the host, as curl's
-// --resolve does; how tests and the demo reach a local platform under a proper host name.
-curl_slist* resolveOverrides() {
-  const char* overrides = std::getenv("ZELVORA_RESOLVE");
-  if (overrides == nullptr || *overrides == '\0') {
-    return nullptr;
-  }
+// Any port of an overridden host connects to the same port of its address.
+curl_slist* connectToOverrides() {
   curl_slist* list = nullptr;
-  std::istringstream entries(overrides);
-  for (std::string entry; std::getline(entries, entry, ',');) {
-    list = curl_slist_append(list, entry.c_str());
+  for (const auto& [host, address] : platform::hostOverrides()) {
+    list = curl_slist_append(list, (host + "::" + address + ":").c_str());
   }
   return list;
 }
@@ -203,7 +197,7 @@ struct Networking::Impl {
 
   CURLM* multi;
   CURLSH* share;
-  curl_slist* resolve;
+  curl_slist* connectTo;
   std::mutex shareLocks[CURL_LOCK_DATA_LAST];
   std::atomic<long> idleTimeoutSeconds{kDefaultIdleTimeout.count()};
   std::atomic<std::size_t> connections{0};
@@ -214,7 +208,7 @@ struct Networking::Impl {
   bool stopping = false;
   std::thread thread;
 
-  Impl() : multi(curl_multi_init()), share(curl_share_init()), resolve(resolveOverrides()) {
+  Impl() : multi(curl_multi_init()), share(curl_share_init()), connectTo(connectToOverrides()) {
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
@@ -233,7 +227,7 @@ struct Networking::Impl {
     thread.join();
     curl_multi_cleanup(multi);
     curl_share_cleanup(share);
-    curl_slist_free_all(resolve);
+    curl_slist_free_all(connectTo);
   }
 
   static void lockShare(CURL*, curl_lock_data data, curl_lock_access, void* self) {
@@ -265,7 +259,7 @@ struct Networking::Impl {
     curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(easy, CURLOPT_SHARE, share);
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
-    curl_easy_setopt(easy, CURLOPT_RESOLVE, resolve);
+    curl_easy_setopt(easy, CURLOPT_CONNECT_TO, connectTo);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, idleTimeoutSeconds.load());
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, idleTimeoutSeconds.load());

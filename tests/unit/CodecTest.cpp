@@ -89,8 +89,9 @@ TEST(Codec, AValueOfTheWrongKindNamesItselfAndTheWantedType) {
                "Source 12 is not convertible to type Int64: Maybe swagger file is insufficient");
   EXPECT_STREQ(decodeAs<bool>("true").error().what(),
                "Source true is not convertible to type Bool: Maybe swagger file is insufficient");
-  EXPECT_STREQ(decodeAs<double>(nullptr).error().what(),
-               "Source <null> is not convertible to type Double: Maybe swagger file is insufficient");
+  EXPECT_STREQ(
+      decodeAs<double>(nullptr).error().what(),
+      "Source <null> is not convertible to type Double: Maybe swagger file is insufficient");
 }
 
 TEST(Codec, AbsentNullAndUnknownKeysLeaveFieldsAbsent) {
@@ -98,8 +99,8 @@ TEST(Codec, AbsentNullAndUnknownKeysLeaveFieldsAbsent) {
       R"({"merchant-id":null,"created":null,"state":null,"location-info":null,"is-active":null,
           "unknown":[1,2,{"x":1}]})");
   ASSERT_NE(session, nullptr);
-  EXPECT_FALSE(session->merchantId || session->created || session->state ||
-               session->locationInfo || session->isActive);
+  EXPECT_FALSE(session->merchantId || session->created || session->state || session->locationInfo ||
+               session->isActive);
   EXPECT_EQ(encodeToJSON(*session), Json::object());
 }
 
@@ -152,8 +153,8 @@ TEST(Codec, ASingleEnumerationIsLenientButAListOfThemIsStrict) {
   EXPECT_EQ(decodeBasket(R"({"tags":["reserve-collect","reserve-collect"]})").value()->tags,
             (std::vector<BasketTag>{BasketTag::collect, BasketTag::collect}));
   EXPECT_TRUE(decodeBasket(R"({"tags":[]})").value()->tags->empty());
-  for (const char* absent : {R"({"tags":null})", R"({"tags":"reserve-collect"})",
-                             R"({"tags":["reserve-collect",5]})"}) {
+  for (const char* absent :
+       {R"({"tags":null})", R"({"tags":"reserve-collect"})", R"({"tags":["reserve-collect",5]})"}) {
     EXPECT_FALSE(decodeBasket(absent).value()->tags) << absent;
   }
   EXPECT_FALSE(decodeBasket(R"({"tags":["collect"],"id":"b"})"));
@@ -208,9 +209,11 @@ TEST(Codec, ListRepliesUseTheirOwnEntry) {
 }
 
 TEST(Codec, ModelsOfTheSameShapeStayTheirOwnTypes) {
-  const Json source = Json::parse(R"({"id":"s1","state":"reset","basket-id":"b","session-id":"s"})");
+  const Json source =
+      Json::parse(R"({"id":"s1","state":"reset","basket-id":"b","session-id":"s"})");
   const auto session = Decoders::decode<std::shared_ptr<Session>>(source).value();
-  const auto authenticated = Decoders::decode<std::shared_ptr<AuthenticatedSession>>(source).value();
+  const auto authenticated =
+      Decoders::decode<std::shared_ptr<AuthenticatedSession>>(source).value();
   EXPECT_EQ(session->state, Session::State::Reset);
   EXPECT_EQ(authenticated->state, AuthenticatedSession::State::Reset);
   EXPECT_EQ(session->id, authenticated->id);

@@ -1,0 +1,302 @@
+// What goes on the wire: parameter encodings, paths, signing headers and the texts a request and
+// a reply show of themselves.
+#include "APIs/Generated/Execute.hpp"
+#include "CoreNetworking/Request/QueryRequest.hpp"
+#include "CoreNetworking/Response/QueryResponse.hpp"
+#include "Helpers/StoreState.hpp"
+#include "Platform/ScriptContext.hpp"
+#include "support/StoreFixtures.hpp"
+
+#include <zelvora/models/Session.hpp>
+
+#include <gtest/gtest.h>
+
+namespace zelvora {
+namespace {
+
+class RecordingScriptContext final : public platform::ScriptContext {
+ public:
+  void evaluate(std::string_view) override {}
+  std::string signature(std::string_view text, std::string_view secret) override {
+    signedText = text;
+    usedSecret = secret;
+    return "signature-of-text";
+  }
+  std::string signedText, usedSecret;
+};
+
+class RequestBuilding : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::resetStoreAndConstants();
+    Constants::setServerAddress({"https", "platform.test", 8443});
+    internal::StoreState::update([](internal::StoreValues& values) {
+      values.apiKey = "key-1";
+      values.apiSecret = "secret-1";
+      values.correlationId = "corr-1";
+    });
+    platform::setJsContextForTesting(script_);
+  }
+  void TearDown() override {
+    platform::setJsContextForTesting(nullptr);
+    test::resetStoreAndConstants();
+  }
+
+  static URLRequest build(const Query& query) {
+    auto request = buildURLRequest(query);
+    EXPECT_TRUE(request) << (request ? "" : request.error().localizedDescription());
+    return request ? request.value() : URLRequest{};
+  }
+
+  std::shared_ptr<RecordingScriptContext> script_ = std::make_shared<RecordingScriptContext>();
+};
+
+TEST(QueryText, EscapesSortsAndNestsAsTheFormEncodingDoes) {
+  const struct {
+    Json parameters;
+    std::string expected;
+  } cases[] = {
+      {Json::object(), ""},
+      {{{"b", 2}, {"a", 1}}, "a=1&b=2"},
+      {{{"a", 1}, {"B", 2}, {"ab", 3}}, "B=2&a=1&ab=3"},
+      {{{"v", "a b&c=d+e/f"}}, "v=a%20b%26c%3Dd%2Be/f"},
+      {{{"a", {{"b", 1}}}}, "a%5Bb%5D=1"},
+      {{{"a", {1, 2}}}, "a%5B%5D=1&a%5B%5D=2"},
+      {{{"q", "x?y~z"}}, "q=x?y~z"},
+      {{{"é", "ü"}}, "%C3%A9=%C3%BC"},
+      {{{"n", 1.5}, {"t", true}}, "n=1.5&t=true"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(queryText(c.parameters), c.expected) << c.parameters;
+  }
+}
+
+TEST(Encodings, PutParametersWhereTheMethodAndKindSay) {
+  const Json parameters = {{"b", 2}, {"a", 1}};
+  URLRequest post;
+  post.url = URLComponents{"https", "h.test", 443, "/p", std::nullopt};
+  post.method = "POST";
+
+  auto [form, formError] = Encoding::url().encode(post, &parameters);
+  EXPECT_EQ(form.body, "a=1&b=2");
+  EXPECT_EQ(form.headers.get("content-type"), "application/x-www-form-urlencoded; charset=utf-8");
+
+  auto [inAddress, ignored] = Encoding::urlEncodedInURL().encode(post, &parameters);
+  EXPECT_EQ(inAddress.url->percentEncodedQuery, "a=1&b=2");
+  EXPECT_FALSE(inAddress.body);
+
+  URLRequest get = post;
+  get.method = "GET";
+  get.url->percentEncodedQuery = "x=1";
+  const Json empty = Json::object();
+  EXPECT_EQ(Encoding::url().encode(get, &empty).first.url->percentEncodedQuery, "x=1&");
+
+  auto [json, jsonError] = Encoding::json().encode(post, &empty);
+  EXPECT_EQ(json.body, "{}");
+  EXPECT_EQ(json.headers.get("Content-Type"), "application/json");
+
+  EXPECT_FALSE(Encoding::json().encode(post, nullptr).first.body);
+}
+
+TEST(APIHelperTest, OnlyTopLevelBooleansBecomeText) {
+  const Json converted = APIHelper::convertBoolToString(
+      {{"flag", true}, {"off", false}, {"n", 1}, {"m", 0}, {"nested", {{"x", true}}}});
+  EXPECT_EQ(
+      converted,
+      Json({{"flag", "true"}, {"off", "false"}, {"n", 1}, {"m", 0}, {"nested", {{"x", true}}}}));
+}
+
+TEST(Catalogue, FillsTemplatesLiterallyAndMapsMethods) {
+  const struct {
+    ClientAPIPath endpoint;
+    std::vector<std::string> values;
+    std::string path;
+  } cases[] = {
+      {ClientAPIPath::LookUpSession, {""}, "/api/client/session/"},
+      {ClientAPIPath::LookUpBasket, {"a b"}, "/api/client/basket/a b"},
+      {ClientAPIPath::GetSkusForProduct,
+       {"m1", "p2"},
+       "/api/client/pos/skus/merchant/m1/product/p2"},
+      {ClientAPIPath::GetSkuAvailability,
+       {"m{sku}", "S"},
+       "/api/client/pos/sku-availability/merchant/mS/sku/S"},
+      {ClientAPIPath::LookUpShopper, {"{shopper-id}"}, "/api/client/shopper/{shopper-id}"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(getQuery(c.endpoint, c.values).path, c.path);
+  }
+  EXPECT_EQ(clientAPIPathFromRawValue("/api/client/payment"), ClientAPIPath::MakePayment);
+  EXPECT_FALSE(clientAPIPathFromRawValue("/api/client/Payment"));
+  EXPECT_EQ(methodFromRawValue("DELETE"), Method::DELETE);
+  EXPECT_FALSE(methodFromRawValue("get"));
+}
+
+TEST_F(RequestBuilding, SignsKeyTimestampCorrelationMethodPathAndBody) {
+  internal::StoreState::update([](internal::StoreValues& values) {
+    values.session = std::make_shared<Session>();
+    values.session->token = "tok";
+  });
+  const URLRequest request = build(postQuery(ClientAPIPath::MakePayment, {{"flag", true}}));
+  const auto timestamp = request.headers.get("X-timestamp").value();
+  EXPECT_EQ(script_->signedText,
+            "key-1" + timestamp + "corr-1POST/api/client/payment" + R"({"flag":"true"})");
+  EXPECT_EQ(script_->usedSecret, "secret-1");
+  EXPECT_EQ(request.url->absoluteString(), "https://platform.test:8443/api/client/payment");
+  const std::pair<const char*, std::string> expected[] = {
+      {"Authorization", "Bearer tok"}, {"Content-type", "application/json"},
+      {"X-api-key", "key-1"},          {"X-signature", "signature-of-text"},
+      {"X-correlation-id", "corr-1"},
+  };
+  for (const auto& [name, value] : expected) {
+    EXPECT_EQ(request.headers.get(name), value) << name;
+  }
+}
+
+TEST_F(RequestBuilding, SignsTheDecodedPathAndSendsItEscaped) {
+  const URLRequest request = build(getQuery(ClientAPIPath::LookUpBasket, {"a b?c/d"}));
+  EXPECT_EQ(request.url->percentEncodedPath, "/api/client/basket/a%20b%3Fc/d");
+  EXPECT_EQ(script_->signedText.substr(script_->signedText.find("GET")),
+            "GET/api/client/basket/a b?c/d");
+  EXPECT_FALSE(request.body);
+  EXPECT_EQ(request.headers.get("Authorization"), "Bearer ");
+  EXPECT_EQ(request.headers.get("Content-Type"), "application/json");
+}
+
+TEST_F(RequestBuilding, RefusesWhatWouldSplitOrMisdirectTheRequest) {
+  internal::StoreState::set(&internal::StoreValues::correlationId,
+                            std::optional<std::string>("a\r\nX-Injected: 1"));
+  EXPECT_FALSE(buildURLRequest(getQuery(ClientAPIPath::LookUpShopper, {"s"})));
+
+  internal::StoreState::set(&internal::StoreValues::correlationId,
+                            std::optional<std::string>("ok"));
+  Constants::setServerAddress({"https", "a#b.com", 443});
+  EXPECT_FALSE(buildURLRequest(getQuery(ClientAPIPath::LookUpShopper, {"s"})));
+}
+
+TEST(PlatformErrors, AreFoundInEitherFormOnly) {
+  const struct {
+    const char* body;
+    std::optional<long long> code;
+    std::string reason;
+  } cases[] = {
+      {R"({"status":"error","errors":[{"param":"P","error":"E"}]})", 111, "P - E"},
+      {R"({"status":"error","errors":[{"param":"","error":"E"}]})", 111, " - E"},
+      {R"({"status":"error","error":"bad-request","tag":"t","message":"M"})", 123, "M"},
+      {R"({"status":"error","errors":[{"param":"P","error":"E"}],"error":"x","tag":"t","message":"M"})",
+       111, "P - E"},
+      {R"({"status":"error","errors":[],"error":"x","tag":"t","message":"M"})", 123, "M"},
+      {R"({"status":"error","errors":[{"param":"P"}],"error":"x","tag":"t","message":"M"})", 123,
+       "M"},
+      {R"({"status":"error","errors":[]})", std::nullopt, ""},
+      {R"({"status":"Error","error":"x","tag":"t","message":"M"})", std::nullopt, ""},
+      {R"({"status":1,"error":"x","tag":"t","message":"M"})", std::nullopt, ""},
+      {R"({"status":"error","error":{"tag":"t","message":"M"}})", std::nullopt, ""},
+      {R"({"status":"error","error":"x","message":"M"})", std::nullopt, ""},
+      {R"([{"status":"error"}])", std::nullopt, ""},
+      {R"("error")", std::nullopt, ""},
+      {R"(null)", std::nullopt, ""},
+  };
+  for (const auto& c : cases) {
+    const auto error = checkForError(Json::parse(c.body));
+    ASSERT_EQ(error.has_value(), c.code.has_value()) << c.body;
+    if (error) {
+      EXPECT_EQ(error->domain(), "com.Zelvora.error");
+      EXPECT_EQ(error->code(), *c.code);
+      EXPECT_EQ(error->failureReason(), c.reason);
+    }
+  }
+}
+
+TEST(Serialization, ReadsRepliesAsTheTransportPromises) {
+  const HTTPURLResponse ok{200, "https://h.test/p"};
+  const HTTPURLResponse noContent{204, "https://h.test/p"};
+  const auto transportError = Error::curl(7, "Couldn't connect to server");
+
+  EXPECT_TRUE(serializeJSON(noContent, std::string("{ broken"), std::nullopt).value().is_null());
+  EXPECT_EQ(serializeJSON(noContent, std::nullopt, transportError).error(), transportError);
+  EXPECT_EQ(serializeJSON(ok, std::string("42"), std::nullopt).value(), 42);
+  EXPECT_EQ(serializeJSON(ok, std::string(R"({"a":"&amp;lt;"})"), std::nullopt).value()["a"], "<");
+  EXPECT_EQ(
+      serializeJSON(ok, std::string(R"({"a":"say &quot;hi&quot;"})"), std::nullopt).value()["a"],
+      "say &quot;hi&quot;");
+  EXPECT_EQ(serializeJSON(ok, std::string("{&quot;a&quot;:&quot;b&quot;}"), std::nullopt).value(),
+            Json({{"a", "b"}}));
+
+  const auto empty = serializeJSON(ok, std::string(), std::nullopt);
+  EXPECT_EQ(empty.error().code(), -9006);
+  EXPECT_EQ(empty.error().failureReason(), "JSON could not be serialized.");
+  EXPECT_EQ(serializeJSON(ok, std::string("<html>"), std::nullopt).error().domain(),
+            Error::jsonDomain);
+  EXPECT_EQ(serializeJSON(ok, std::string("\"\xff\""), std::nullopt).error().domain(),
+            Error::jsonDomain);
+}
+
+TEST(Texts, DescribeRequestsAndRepliesExactly) {
+  URLRequest request;
+  request.url = URLComponents{"https", "h.test", 443, "/api/client/x", std::nullopt};
+  request.method = "POST";
+  request.headers.set("Cookie", "hidden=1");
+  request.headers.set("X-api-key", "k");
+  request.body = R"({"q":"a\"b"})";
+  const CancellableRequest cancellable(request);
+  EXPECT_EQ(cancellable.description(), "POST https://h.test:443/api/client/x");
+  EXPECT_EQ(cancellable.cURLRepresentation(),
+            "$ curl -i \\\n\t-X POST \\\n\t-H \"X-api-key: k\" \\\n\t-d "
+            "\"{\\\"q\\\":\\\"a\\\\\\\"b\\\"}\" "
+            "\\\n\t\"https://h.test:443/api/client/x\"");
+
+  URLRequest get;
+  get.url = URLComponents{"https", "h.test", 443, "/g", std::nullopt};
+  get.body = std::string("\xff");
+  EXPECT_EQ(CancellableRequest(get).cURLRepresentation(),
+            "$ curl -i \\\n\t\"https://h.test:443/g\"");
+  EXPECT_EQ(CancellableRequest(URLRequest{}).cURLRepresentation(),
+            "$ curl command could not be created");
+
+  const QueryResponse<Json> invalidToken{
+      std::nullopt, std::nullopt, std::nullopt,
+      NetworkingError::error(NetworkingError::ErrorCode::InvalidAccessToken)};
+  const std::string text = invalidToken.debugDescription();
+  EXPECT_EQ(text.substr(0, text.find("[Result]")),
+            "[Request]: NIL\n[Response]: NIL\n[Status Code]: NIL\n");
+  EXPECT_EQ(text.rfind("[Result]: FAILURE: ", text.find("[Result]")), text.find("[Result]"));
+
+  const QueryResponse<Json> ok{request, HTTPURLResponse{200, "https://h.test:443/api/client/x"},
+                               200, Json{{"a", 1}}};
+  EXPECT_NE(ok.debugDescription().find("\n[Status Code]: 200\n[Result]: SUCCESS: {\"a\":1}"),
+            std::string::npos);
+  EXPECT_EQ(ok.result.description(), "SUCCESS");
+  EXPECT_EQ(invalidToken.result.description(), "FAILURE");
+}
+
+TEST(NetworkingErrors, CarryTheirCodesAndReasons) {
+  const struct {
+    NetworkingError::ErrorCode code;
+    long long raw;
+    const char* reason;
+  } cases[] = {
+      {NetworkingError::ErrorCode::InvalidAccessToken, -9000, "Invalid Access Token"},
+      {NetworkingError::ErrorCode::NoVendorRegistered, -9001, "No Vendor Found"},
+      {NetworkingError::ErrorCode::NoResponseSerializer, -9002, "No Response Serializer Found"},
+      {NetworkingError::ErrorCode::NoResponseSerializeImplementationByVendor, -9003,
+       "Vendor specified this response is serializable, but did not provide any implementation"},
+      {NetworkingError::ErrorCode::CouldNotConvertResponse, -9004,
+       "Could not convert response to desired type"},
+      {NetworkingError::ErrorCode::StringSerializationFailed, -9005,
+       "String could not be serialized. Input data was nil."},
+      {NetworkingError::ErrorCode::JSONSerializationFailed, -9006, "JSON could not be serialized."},
+  };
+  for (const auto& c : cases) {
+    const Error error = NetworkingError::error(c.code);
+    EXPECT_EQ(error.domain(), "com.Zelvora.error");
+    EXPECT_EQ(error.code(), c.raw);
+    EXPECT_EQ(error.failureReason(), c.reason);
+    EXPECT_EQ(NetworkingError::errorCodeFromRawValue(c.raw), c.code);
+    EXPECT_EQ(NetworkingError::errorCodeFromReason(c.reason), c.code);
+  }
+  EXPECT_FALSE(NetworkingError::errorCodeFromRawValue(-8999));
+  EXPECT_FALSE(NetworkingError::errorCodeFromRawValue(-9007));
+}
+
+}  // namespace
+}  // namespace zelvora
