@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 
 namespace zelvora {
 
@@ -63,7 +62,7 @@ class ZelvoraError {
   static ZelvoraError requiredDataNotAvailable(RequiredDataNotAvailableReason reason);
   static ZelvoraError dataValidationFailed(DataValidationFailedReason reason);
 
-  Kind kind() const { return static_cast<Kind>(reason_.index()); }
+  Kind kind() const { return kind_; }
   // The reason of the case; absent for the other case.
   std::optional<RequiredDataNotAvailableReason> requiredDataNotAvailableReason() const;
   std::optional<DataValidationFailedReason> dataValidationFailedReason() const;
@@ -72,10 +71,12 @@ class ZelvoraError {
   std::string localizedDescription() const;
 
  private:
-  explicit ZelvoraError(
-      std::variant<RequiredDataNotAvailableReason, DataValidationFailedReason> reason)
-      : reason_(std::move(reason)) {}
-  std::variant<RequiredDataNotAvailableReason, DataValidationFailedReason> reason_;
+  ZelvoraError(Kind kind, RequiredDataNotAvailableReason required,
+               std::optional<DataValidationFailedReason> validation)
+      : kind_(kind), required_(required), validation_(std::move(validation)) {}
+  Kind kind_;
+  RequiredDataNotAvailableReason required_;               // of requiredDataNotAvailable
+  std::optional<DataValidationFailedReason> validation_;  // of dataValidationFailed
 };
 
 // The message of a reason, e.g. "Session not available. Please create a session.".
