@@ -1,0 +1,94 @@
+// The process-wide Store: what the app can read and what cleaning up the product page's data does.
+#include <zelvora/Store.hpp>
+
+#include "Helpers/StoreState.hpp"
+#include "support/StoreFixtures.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace zelvora {
+namespace {
+
+using internal::StoreState;
+using internal::StoreValues;
+
+class StoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { test::resetStoreAndConstants(); }
+  void TearDown() override { test::resetStoreAndConstants(); }
+};
+
+TEST(StoreAtStartTest, AppReadsNothingBeforeTheFirstInitialize) {
+  // In a process of its own, so that no other test has written the Store yet.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        const bool absent = !Store::merchantId() && !Store::session() && !Store::basket() &&
+                            StoreState::snapshot() == StoreValues{};
+        std::exit(absent ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(StoreTest, AppReadsTheStoredValuesAndTheSameModelObjects) {
+  test::fillStore();
+  const StoreValues stored = StoreState::snapshot();
+  EXPECT_EQ(Store::merchantId(), "old-merchant");
+  EXPECT_EQ(Store::session(), stored.session);
+  EXPECT_EQ(Store::basket(), stored.basket);
+}
+
+TEST_F(StoreTest, CleanUpClearsExactlyTheNineProductPageValues) {
+  test::fillStore();
+  const StoreValues before = StoreState::snapshot();
+  StoreState::cleanUpDravixData();
+  const StoreValues after = StoreState::snapshot();
+
+  EXPECT_FALSE(after.productOffer);
+  EXPECT_FALSE(after.paymentInstrumentOffers);
+  EXPECT_FALSE(after.allSkus);
+  EXPECT_FALSE(after.instantBuySession);
+  EXPECT_FALSE(after.shopperProfile);
+  EXPECT_FALSE(after.merchantName);
+  EXPECT_FALSE(after.shopperLoyaltyPoints);
+  EXPECT_FALSE(after.customReceiptHtmlUrl);
+  EXPECT_FALSE(after.customReceiptCssUrl);
+
+  EXPECT_EQ(after.merchantId, before.merchantId);
+  EXPECT_EQ(after.session, before.session);
+  EXPECT_EQ(after.basket, before.basket);
+  EXPECT_EQ(after.apiKey, before.apiKey);
+  EXPECT_EQ(after.apiSecret, before.apiSecret);
+  EXPECT_EQ(after.correlationId, before.correlationId);
+
+  StoreValues expected = before;
+  expected.cleanUpDravixData();
+  EXPECT_EQ(after, expected);
+}
+
+TEST_F(StoreTest, CleanUpOfAnEmptyProductPageChangesNothing) {
+  StoreState::update([](StoreValues& values) {
+    values.merchantId = "m";
+    values.correlationId = "";
+  });
+  const StoreValues before = StoreState::snapshot();
+  StoreState::cleanUpDravixData();
+  StoreState::cleanUpDravixData();
+  EXPECT_EQ(StoreState::snapshot(), before);
+}
+
+TEST_F(StoreTest, SingleValuesAreReadAndReplacedWhole) {
+  const auto session = test::placeholder<Session>();
+  StoreState::set(&StoreValues::session, session);
+  StoreState::set(&StoreValues::shopperLoyaltyPoints, 42);
+  EXPECT_EQ(StoreState::get(&StoreValues::session), session);
+  EXPECT_EQ(Store::session(), session);
+  EXPECT_EQ(StoreState::get(&StoreValues::shopperLoyaltyPoints), 42);
+  StoreState::set(&StoreValues::session, nullptr);
+  EXPECT_FALSE(Store::session());
+}
+
+}  // namespace
+}  // namespace zelvora
