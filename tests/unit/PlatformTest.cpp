@@ -1,0 +1,182 @@
+// The framework bundle and the device's identifier for vendor.
+#include "Platform/Bundle.hpp"
+#include "Platform/Device.hpp"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <thread>
+
+namespace zelvora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh directory under the system's temporary directory, removed at the end.
+class TemporaryDirectory {
+ public:
+  TemporaryDirectory() {
+    std::string name = (fs::temp_directory_path() / "zelvora-test-XXXXXX").string();
+    path_ = ::mkdtemp(name.data());
+  }
+  ~TemporaryDirectory() {
+    std::error_code error;
+    fs::remove_all(path_, error);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// The source tree's resources/ directory, two levels above this file's directory.
+const fs::path sourceResources =
+    fs::path(__FILE__).parent_path().parent_path().parent_path() / "resources";
+
+TEST(BundleTest, TheBuildTreeUsesTheSourceResources) {
+  EXPECT_EQ(platform::frameworkResourceDirectory(), sourceResources);
+  const auto script = platform::frameworkBundle()->pathForResource("VardeloHMAC", "js");
+  ASSERT_TRUE(script);
+  EXPECT_EQ(*script, sourceResources / "VardeloHMAC.js");
+}
+
+TEST(BundleTest, ADirectoryBundleFindsOnlyItsFiles) {
+  TemporaryDirectory directory;
+  std::ofstream(directory.path() / "index.html") << "<html></html>";
+  fs::create_directory(directory.path() / "thankyou.html");
+  const platform::DirectoryBundle bundle(directory.path());
+  EXPECT_EQ(bundle.pathForResource("index", "html"), directory.path() / "index.html");
+  EXPECT_FALSE(bundle.pathForResource("index", "js"));
+  EXPECT_FALSE(bundle.pathForResource("thankyou", "html"));  // a directory is no resource
+  EXPECT_FALSE(platform::DirectoryBundle("/nonexistent/zelvora").pathForResource("index", "html"));
+}
+
+const std::regex upperCaseUuid(
+    "[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+
+TEST(DeviceTest, IdentifierIsAnUpperCaseUuidKeptAcrossRuns) {
+  TemporaryDirectory data;
+  platform::PersistentDevice first([&] { return std::optional(data.path()); });
+  const auto identifier = first.identifierForVendor();
+  ASSERT_TRUE(identifier);
+  EXPECT_TRUE(std::regex_match(*identifier, upperCaseUuid)) << *identifier;
+  EXPECT_EQ(first.identifierForVendor(), identifier);
+  EXPECT_TRUE(fs::is_regular_file(data.path() / "zelvora" / "identifierForVendor"));
+
+  platform::PersistentDevice later([&] { return std::optional(data.path()); });
+  EXPECT_EQ(later.identifierForVendor(), identifier);
+}
+
+TEST(DeviceTest, DevicesOfDifferentUsersDiffer) {
+  TemporaryDirectory one, two;
+  const auto a =
+      platform::PersistentDevice([&] { return std::optional(one.path()); }).identifierForVendor();
+  const auto b =
+      platform::PersistentDevice([&] { return std::optional(two.path()); }).identifierForVendor();
+  ASSERT_TRUE(a && b);
+  EXPECT_NE(*a, *b);
+}
+
+TEST(DeviceTest, ALowerCaseIdentifierIsReadInUpperCaseAndAGarbledOneReplaced) {
+  TemporaryDirectory data;
+  fs::create_directories(data.path() / "zelvora");
+  std::ofstream(data.path() / "zelvora" / "identifierForVendor")
+      << "0a1b2c3d-4e5f-4a7b-8c9d-0e1f2a3b4c5d\n";
+  EXPECT_EQ(
+      platform::PersistentDevice([&] { return std::optional(data.path()); }).identifierForVendor(),
+      "0A1B2C3D-4E5F-4A7B-8C9D-0E1F2A3B4C5D");
+
+  std::ofstream(data.path() / "zelvora" / "identifierForVendor") << "not a uuid";
+  const auto replaced =
+      platform::PersistentDevice([&] { return std::optional(data.path()); }).identifierForVendor();
+  ASSERT_TRUE(replaced);
+  EXPECT_TRUE(std::regex_match(*replaced, upperCaseUuid));
+  EXPECT_EQ(
+      platform::PersistentDevice([&] { return std::optional(data.path()); }).identifierForVendor(),
+      replaced);
+}
+
+TEST(DeviceTest, ConcurrentFirstUsesAgreeOnOneIdentifier) {
+  TemporaryDirectory data;
+  std::vector<std::optional<std::string>> seen(8);
+  std::vector<std::thread> threads;
+  for (auto& slot : seen) {
+    threads.emplace_back([&] {
+      slot = platform::PersistentDevice([&] {
+               return std::optional(data.path());
+             }).identifierForVendor();
+    });
+  }
+  for (auto& thread : threads)
+    thread.join();
+  ASSERT_TRUE(seen[0]);
+  for (const auto& identifier : seen)
+    EXPECT_EQ(identifier, seen[0]);
+  // No temporary files are left behind.
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(data.path() / "zelvora"), fs::directory_iterator()), 1);
+}
+
+TEST(DeviceTest, UnavailableStorageGivesNone) {
+  TemporaryDirectory data;
+  std::ofstream(data.path() / "file") << "x";
+  EXPECT_FALSE(platform::PersistentDevice([&] {
+                 return std::optional(data.path() / "file");
+               }).identifierForVendor());
+  EXPECT_FALSE(
+      platform::PersistentDevice([] { return std::optional<fs::path>(); }).identifierForVendor());
+  EXPECT_FALSE(platform::PersistentDevice(nullptr).identifierForVendor());
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name))
+      old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(DeviceTest, DataDirectoryFollowsXdg) {
+  {
+    ScopedEnvironment xdg("XDG_DATA_HOME", "/tmp/xdg-data");
+    EXPECT_EQ(platform::xdgDataHome(), fs::path("/tmp/xdg-data"));
+  }
+  {
+    ScopedEnvironment xdg("XDG_DATA_HOME", "relative/dir");  // not absolute: ignored
+    ScopedEnvironment home("HOME", "/home/someone");
+    EXPECT_EQ(platform::xdgDataHome(), fs::path("/home/someone/.local/share"));
+  }
+  {
+    ScopedEnvironment xdg("XDG_DATA_HOME", nullptr);
+    ScopedEnvironment home("HOME", "/home/other");
+    EXPECT_EQ(platform::xdgDataHome(), fs::path("/home/other/.local/share"));
+  }
+}
+
+TEST(DeviceTest, TheProcessDeviceUsesTheXdgDataDirectory) {
+  TemporaryDirectory data;
+  ScopedEnvironment xdg("XDG_DATA_HOME", data.path().c_str());
+  platform::setDeviceForTesting(nullptr);
+  const auto identifier = platform::device()->identifierForVendor();
+  ASSERT_TRUE(identifier);
+  std::ifstream file(data.path() / "zelvora" / "identifierForVendor");
+  std::string stored;
+  file >> stored;
+  EXPECT_EQ(stored, *identifier);
+  platform::setDeviceForTesting(nullptr);
+}
+
+}  // namespace
+}  // namespace zelvora
