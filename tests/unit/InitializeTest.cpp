@@ -1,0 +1,255 @@
+// Starting the SDK: ZelvoraAPI's constructor and initialize, with its checks, its Store writes and
+// its "host" setting.
+#include <zelvora/Store.hpp>
+#include <zelvora/ZelvoraAPI.hpp>
+
+#include "Helpers/Constants.hpp"
+#include "Helpers/StoreState.hpp"
+#include "Platform/ScriptContext.hpp"
+#include "support/FakeScriptContext.hpp"
+#include "support/StoreFixtures.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string_view>
+#include <vector>
+
+namespace zelvora {
+namespace {
+
+using internal::StoreState;
+using internal::StoreValues;
+using Validation = ZelvoraError::DataValidationFailedReason;
+
+const ServerAddress defaultAddress{"https", std::string(Constants::defaultHost), 443};
+
+struct Outcome {
+  int calls = 0;
+  bool success = false;
+  std::optional<Error> error;
+};
+
+class InitializeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::setJsContextForTesting(script_);
+    test::resetStoreAndConstants();
+    api_.emplace();
+  }
+  void TearDown() override {
+    test::resetStoreAndConstants();
+    platform::setJsContextForTesting(nullptr);
+  }
+
+  Outcome initialize(const std::string& id, const std::string& key, const std::string& secret,
+                     const ZelvoraAPI::Configuration& configuration = {}) {
+    Outcome outcome;
+    api_->initialize(id, key, secret, configuration, [&](bool success, std::optional<Error> error) {
+      ++outcome.calls;
+      outcome.success = success;
+      outcome.error = std::move(error);
+    });
+    return outcome;
+  }
+
+  Outcome initializeWithHost(std::any host) {
+    return initialize("m", "k", "s", {{"host", std::move(host)}});
+  }
+
+  static void expectValidationFailure(const Outcome& outcome, Validation::Kind kind,
+                                      std::string_view value) {
+    EXPECT_EQ(outcome.calls, 1);
+    EXPECT_FALSE(outcome.success);
+    ASSERT_TRUE(outcome.error);
+    ASSERT_TRUE(outcome.error->zelvoraError());
+    const auto reason = outcome.error->zelvoraError()->dataValidationFailedReason();
+    ASSERT_TRUE(reason);
+    EXPECT_EQ(reason->kind(), kind);
+    EXPECT_EQ(reason->value(), value);
+  }
+
+  std::shared_ptr<test::FakeScriptContext> script_ = std::make_shared<test::FakeScriptContext>();
+  std::optional<ZelvoraAPI> api_;  // made once the fake script context is in place
+};
+
+TEST_F(InitializeTest, EveryNewFacadeLoadsTheSigningScriptAgain) {
+  const int before = script_->evaluations;
+  ZelvoraAPI first;
+  ZelvoraAPI second;
+  EXPECT_EQ(script_->evaluations, before + 2);
+}
+
+TEST_F(InitializeTest, SucceedsOnceBeforeReturning) {
+  const Outcome outcome = initialize("merchant-1", "key-1", "secret-1");
+  EXPECT_EQ(outcome.calls, 1);
+  EXPECT_TRUE(outcome.success);
+  EXPECT_FALSE(outcome.error);
+}
+
+TEST_F(InitializeTest, ClearsTheOldContextAndStoresTheCredentials) {
+  test::fillStore();
+  initialize(
+      "merchant-1", "key-1", "secret-1",
+      {{"correlation-id", std::string("corr-1")}, {"merchantName", std::string("Shop One")}});
+  StoreValues expected;
+  expected.merchantId = "merchant-1";
+  expected.apiKey = "key-1";
+  expected.apiSecret = "secret-1";
+  expected.correlationId = "corr-1";
+  expected.merchantName = "Shop One";
+  EXPECT_EQ(StoreState::snapshot(), expected);
+  EXPECT_EQ(Store::merchantId(), "merchant-1");
+  EXPECT_FALSE(Store::session());
+  EXPECT_FALSE(Store::basket());
+}
+
+TEST_F(InitializeTest, WithoutSettingsCorrelationIdAndMerchantNameAreEmptyAndTheAddressStays) {
+  Constants::setServerAddress({"http", "platform.test", 8080});
+  test::fillStore();
+  const Outcome outcome = initialize("m", "k", "s");
+  EXPECT_TRUE(outcome.success);
+  EXPECT_EQ(StoreState::get(&StoreValues::correlationId), "");
+  EXPECT_EQ(StoreState::get(&StoreValues::merchantName), "");
+  EXPECT_EQ(Constants::serverAddress(), (ServerAddress{"http", "platform.test", 8080}));
+}
+
+TEST_F(InitializeTest, TheShortOverloadAndAMissingCompletionWork) {
+  int calls = 0;
+  api_->initialize("m", "k", "s", [&](bool success, std::optional<Error>) { calls += success; });
+  EXPECT_EQ(calls, 1);
+  api_->initialize("m2", "k", "s", {});
+  EXPECT_EQ(Store::merchantId(), "m2");
+}
+
+TEST_F(InitializeTest, EmptyArgumentsAreCheckedInOrderAndStoreNothing) {
+  test::fillStore();
+  const StoreValues before = StoreState::snapshot();
+  const ZelvoraAPI::Configuration settings = {{"host", std::string("http://platform.test:1234")},
+                                              {"correlation-id", std::string("c")}};
+
+  expectValidationFailure(initialize("", "k", "s", settings), Validation::Kind::merchantInvalid,
+                          "");
+  expectValidationFailure(initialize("", "", "", settings), Validation::Kind::merchantInvalid, "");
+  expectValidationFailure(initialize("m", "", "s", settings), Validation::Kind::invalidApiKey, "");
+  expectValidationFailure(initialize("m", "", "", settings), Validation::Kind::invalidApiKey, "");
+  expectValidationFailure(initialize("m", "k", "", settings), Validation::Kind::invalidApiSecret,
+                          "");
+
+  EXPECT_EQ(StoreState::snapshot(), before);
+  EXPECT_EQ(Constants::serverAddress(), defaultAddress);
+}
+
+TEST_F(InitializeTest, RejectionsCarryTheirMessages) {
+  EXPECT_EQ(initialize("", "k", "s").error->localizedDescription(), "Merchant with id: not valid.");
+  EXPECT_EQ(initialize("m", "", "s").error->localizedDescription(), "Api key is not valid.");
+  EXPECT_EQ(initialize("m", "k", "").error->localizedDescription(), "Api secret is not valid.");
+  EXPECT_EQ(initializeWithHost(std::string("https://x.COM")).error->localizedDescription(),
+            "Url: https://x.COM is not valid. Enter fully qualified url.");
+}
+
+struct HostCase {
+  const char* host;
+  ServerAddress address;
+};
+
+TEST_F(InitializeTest, HostTable) {
+  const std::vector<HostCase> cases = {
+      {"https://platform.example.com", {"https", "platform.example.com", 443}},
+      {"http://platform.example.com", {"http", "platform.example.com", 80}},
+      {"http://platform.test:8080", {"http", "platform.test", 8080}},
+      {"https://platform.test:8443", {"https", "platform.test", 8443}},
+      {"https://www.example.com", {"https", "www.example.com", 443}},
+      {"https://a:b.com:8080", {"https", "a", 443}},
+      {"http://a:b.com:8080", {"http", "a", 80}},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = initializeWithHost(std::string(c.host));
+    EXPECT_TRUE(outcome.success) << c.host;
+    EXPECT_EQ(Constants::serverAddress(), c.address) << c.host;
+  }
+}
+
+TEST_F(InitializeTest, HostAsAStringViewOrACStringCounts) {
+  initializeWithHost(std::string_view("http://view.test:81"));
+  EXPECT_EQ(Constants::serverAddress(), (ServerAddress{"http", "view.test", 81}));
+  initializeWithHost("http://literal.test:82");  // a const char*
+  EXPECT_EQ(Constants::serverAddress(), (ServerAddress{"http", "literal.test", 82}));
+}
+
+TEST_F(InitializeTest, NonTextSettingsAreIgnored) {
+  Constants::setServerAddress({"http", "platform.test", 8080});
+  const Outcome outcome = initialize(
+      "m", "k", "s",
+      {{"host", 443}, {"correlation-id", 3.5}, {"merchantName", std::vector<std::string>{"Shop"}}});
+  EXPECT_TRUE(outcome.success);
+  EXPECT_EQ(Constants::serverAddress(), (ServerAddress{"http", "platform.test", 8080}));
+  EXPECT_EQ(StoreState::get(&StoreValues::correlationId), "");
+  EXPECT_EQ(StoreState::get(&StoreValues::merchantName), "");
+
+  EXPECT_TRUE(initializeWithHost(std::any()).success);  // an absent value
+  EXPECT_TRUE(initializeWithHost(static_cast<const char*>(nullptr)).success);
+  EXPECT_EQ(Constants::serverAddress(), (ServerAddress{"http", "platform.test", 8080}));
+}
+
+// After a rejected "host": the new credentials are stored and the old context is gone, but the
+// address, the correlation id and the merchant name are not written.
+void expectStateAfterRejectedHost() {
+  const StoreValues store = StoreState::snapshot();
+  EXPECT_EQ(store.merchantId, "new-merchant");
+  EXPECT_EQ(store.apiKey, "new-key");
+  EXPECT_EQ(store.apiSecret, "new-secret");
+  EXPECT_FALSE(store.session);
+  EXPECT_FALSE(store.basket);
+  StoreValues productPage = store;
+  productPage.cleanUpDravixData();
+  EXPECT_EQ(store, productPage);  // the product page's data, merchant name included, is absent
+  EXPECT_EQ(store.correlationId, "old-correlation");
+  EXPECT_EQ(Constants::serverAddress(), (ServerAddress{"http", "platform.test", 8080}));
+}
+
+TEST_F(InitializeTest, StateAfterAHostThatFailsThePattern) {
+  for (const char* host : {"HTTPS://platform.example.com", "https://platform.example.com/api",
+                           "https://platform.example.com?x=1", "platform.example.com"}) {
+    test::fillStore();
+    Constants::setServerAddress({"http", "platform.test", 8080});
+    const Outcome outcome = initialize("new-merchant", "new-key", "new-secret",
+                                       {{"host", std::string(host)},
+                                        {"correlation-id", std::string("new-correlation")},
+                                        {"merchantName", std::string("New Shop")}});
+    expectValidationFailure(outcome, Validation::Kind::invalidUrl, host);
+    expectStateAfterRejectedHost();
+  }
+}
+
+TEST_F(InitializeTest, StateAfterAHostWhosePortIsNotAPort) {
+  for (const std::string& host :
+       {std::string("https://a:b.com"), "http://platform.test:" + std::string(30, '7'),
+        std::string("http://platform.test:99999")}) {
+    test::fillStore();
+    Constants::setServerAddress({"http", "platform.test", 8080});
+    const Outcome outcome =
+        initialize("new-merchant", "new-key", "new-secret",
+                   {{"host", host}, {"correlation-id", std::string("new-correlation")}});
+    expectValidationFailure(outcome, Validation::Kind::invalidUrl, host);
+    expectStateAfterRejectedHost();
+  }
+}
+
+TEST_F(InitializeTest, FirstInitializeWithABadHostLeavesNoCorrelationId) {
+  const Outcome outcome = initializeWithHost(std::string("https://bad host.com"));
+  EXPECT_FALSE(outcome.success);
+  EXPECT_FALSE(StoreState::get(&StoreValues::correlationId));
+  EXPECT_EQ(Store::merchantId(), "m");
+}
+
+TEST_F(InitializeTest, AHundredThousandCharacterHostIsRejectedAtOnce) {
+  const std::string host = "https://" + std::string(100000, 'a') + ".com";
+  const auto start = std::chrono::steady_clock::now();
+  const Outcome outcome = initializeWithHost(host);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  expectValidationFailure(outcome, Validation::Kind::invalidUrl, host);
+}
+
+}  // namespace
+}  // namespace zelvora
