@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+// Reading a request body's fields; a missing or mistyped field rejects the request with the
+// platform's "errors" form naming it.
+namespace zelvora::fake {
+
+nlohmann::json parsedBody(const std::string& body);
+std::string requiredString(const nlohmann::json& body, std::string_view key);
+std::string requiredNonEmptyString(const nlohmann::json& body, std::string_view key);
+std::int64_t requiredInteger(const nlohmann::json& body, std::string_view key);
+// The field when it is present and not null; a field of another JSON type than expected rejects.
+const nlohmann::json* optionalField(const nlohmann::json& body, std::string_view key,
+                                    nlohmann::json::value_t expected);
+
+}  // namespace zelvora::fake

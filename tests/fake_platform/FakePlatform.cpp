@@ -1,0 +1,128 @@
+#include "fake_platform/FakePlatform.hpp"
+
+#include <exception>
+#include <mutex>
+
+#include "fake_platform/Http.hpp"
+#include "fake_platform/PlatformState.hpp"
+#include "fake_platform/Replies.hpp"
+#include "fake_platform/RequestChecks.hpp"
+#include "fake_platform/Scripts.hpp"
+#include "fake_platform/Signing.hpp"
+
+namespace zelvora::fake {
+namespace {
+
+HttpResponse scriptedResponse(const ScriptedReply& script) {
+  return HttpResponse{script.status.value_or(200), {}, script.body.value_or("")};
+}
+
+Reaction scriptedReaction(const ScriptedReply& script, HttpResponse response) {
+  response.headers.insert(script.headers.begin(), script.headers.end());
+  Reaction reaction{.response = std::move(response), .delay = script.delay};
+  if (script.dropConnection) {
+    reaction.kind = Reaction::Kind::dropConnection;
+  } else if (script.noReply) {
+    reaction.kind = Reaction::Kind::noReply;
+  }
+  return reaction;
+}
+
+}  // namespace
+
+struct FakePlatform::Impl {
+  Impl(Credentials platformCredentials, std::uint16_t port)
+      : credentials(std::move(platformCredentials)),
+        state(credentials.merchantId),
+        server(port, [this](HttpRequest request) { return react(std::move(request)); }) {}
+
+  Reaction react(HttpRequest request) {
+    const bool signatureValid = hasValidSignature(request, credentials);
+    const std::string path = decodedPathOf(request.target);
+    std::lock_guard lock(mutex);
+    log.push_back(
+        {request.method, request.target, path, request.headers, request.body, signatureValid});
+    const std::optional<ScriptedReply> script = scripts.take(request.method, path);
+    if (!script) {
+      return Reaction{.response = platformAnswer(request, signatureValid)};
+    }
+    // Without a canned status or body the platform still acts on the request, as a real one
+    // whose answer gets lost would.
+    return scriptedReaction(*script, script->status || script->body
+                                         ? scriptedResponse(*script)
+                                         : platformAnswer(request, signatureValid));
+  }
+
+  HttpResponse platformAnswer(const HttpRequest& request, bool signatureValid) {
+    if (auto rejection = headerRejection(request, credentials, signatureValid)) {
+      return *rejection;
+    }
+    try {
+      return state.handle(request);
+    } catch (const std::exception& error) {
+      return messageError(500, "internal", "fake-platform", error.what());
+    }
+  }
+
+  const Credentials credentials;
+  mutable std::mutex mutex;
+  std::vector<RecordedRequest> log;
+  ScriptBook scripts;
+  PlatformState state;
+  // Last, so that it stops before anything its handler touches goes away.
+  HttpServer server;
+};
+
+FakePlatform::FakePlatform(Credentials credentials, std::uint16_t port)
+    : impl_(std::make_unique<Impl>(std::move(credentials), port)) {}
+
+FakePlatform::~FakePlatform() = default;
+
+std::uint16_t FakePlatform::port() const {
+  return impl_->server.port();
+}
+
+const Credentials& FakePlatform::credentials() const {
+  return impl_->credentials;
+}
+
+std::size_t FakePlatform::connectionsAccepted() const {
+  return impl_->server.connectionsAccepted();
+}
+
+std::vector<RecordedRequest> FakePlatform::requests() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->log;
+}
+
+void FakePlatform::clearRequests() {
+  std::lock_guard lock(impl_->mutex);
+  impl_->log.clear();
+}
+
+void FakePlatform::script(std::string method, std::string path, ScriptedReply reply) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->scripts.add(std::move(method), std::move(path), std::move(reply));
+}
+
+void FakePlatform::clearScripts() {
+  std::lock_guard lock(impl_->mutex);
+  impl_->scripts.clear();
+}
+
+std::optional<std::string> FakePlatform::shopperIdFor(std::string_view merchantShopperId) const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->state.shopperIdFor(merchantShopperId);
+}
+
+std::vector<std::string> FakePlatform::paymentInstrumentIds(std::string_view shopperId) const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->state.paymentInstrumentIds(shopperId);
+}
+
+std::optional<std::string> FakePlatform::basketState(std::string_view basketId) const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->state.basketState(basketId);
+}
+
+}  // namespace zelvora::fake

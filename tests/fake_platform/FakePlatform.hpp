@@ -1,0 +1,75 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fake_platform/Fixtures.hpp"
+
+namespace zelvora::fake {
+
+struct Credentials {
+  std::string merchantId;
+  std::string apiKey;
+  std::string apiSecret;
+};
+
+// One request exactly as it arrived, kept whatever the server answered.
+struct RecordedRequest {
+  std::string method;
+  std::string target;  // path and query as sent, still percent-encoded
+  std::string path;    // percent-decoded, without the query: what the signature covers
+  std::map<std::string, std::string> headers;  // names in lower case
+  std::string body;
+  bool signatureValid = false;
+};
+
+// A canned answer for the requests that match a script. With a status or a body, that answer
+// replaces the platform's; without both, the platform handles the request as usual (changing
+// its state) and its own answer goes out after the delay, unless it is dropped or withheld.
+struct ScriptedReply {
+  std::optional<int> status{};
+  std::optional<std::string> body{};
+  std::map<std::string, std::string> headers{};
+  std::chrono::milliseconds delay{0};
+  bool dropConnection = false;  // close the connection without answering
+  bool noReply = false;         // keep the connection open, unanswered, until the server stops
+  int times = -1;               // how many requests it serves; -1 for all of them
+};
+
+// The platform's REST service on a loopback port: stateful, strict about headers and signatures,
+// recording and scriptable. Stopping (the destructor) also releases unanswered connections.
+class FakePlatform {
+ public:
+  explicit FakePlatform(Credentials credentials, std::uint16_t port = 0);
+  ~FakePlatform();
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
+
+  std::uint16_t port() const;
+  const Credentials& credentials() const;
+  std::size_t connectionsAccepted() const;
+
+  std::vector<RecordedRequest> requests() const;
+  void clearRequests();
+
+  // method "*" matches every method; a path ending in "*" matches every path it begins.
+  // Paths are compared percent-decoded and without the query; the latest matching script wins.
+  void script(std::string method, std::string path, ScriptedReply reply);
+  void clearScripts();
+
+  std::optional<std::string> shopperIdFor(std::string_view merchantShopperId) const;
+  std::vector<std::string> paymentInstrumentIds(std::string_view shopperId) const;
+  std::optional<std::string> basketState(std::string_view basketId) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zelvora::fake

@@ -1,0 +1,278 @@
+#include "fake_platform/Http.hpp"
+
+#include <array>
+#include <atomic>
+#include <optional>
+#include <thread>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http.hpp>
+
+#include "fake_platform/Text.hpp"
+
+namespace zelvora::fake {
+namespace {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+
+// Large enough for the multi-megabyte bodies the transport tests push through.
+constexpr std::uint64_t kMaxBodyBytes = 256ull * 1024 * 1024;
+
+std::string_view view(beast::string_view text) {
+  return {text.data(), text.size()};
+}
+
+template <class Fields>
+std::map<std::string, std::string> headersOf(const Fields& fields) {
+  std::map<std::string, std::string> headers;
+  for (const auto& field : fields) {
+    auto [entry, inserted] =
+        headers.try_emplace(lowerCase(view(field.name_string())), view(field.value()));
+    if (!inserted) {
+      entry->second.append(", ").append(view(field.value()));
+    }
+  }
+  return headers;
+}
+
+bool forbidsBody(int status) {
+  return status < 200 || status == 204 || status == 304;
+}
+
+void closeSocket(tcp::socket& socket) {
+  beast::error_code ignored;
+  socket.shutdown(tcp::socket::shutdown_both, ignored);
+  socket.close(ignored);
+}
+
+class Connection : public std::enable_shared_from_this<Connection> {
+ public:
+  Connection(tcp::socket socket, const RequestHandler& handler)
+      : socket_(std::move(socket)), timer_(socket_.get_executor()), handler_(handler) {}
+
+  void start() { readHeader(); }
+
+ private:
+  void readHeader() {
+    parser_.emplace();
+    parser_->body_limit(kMaxBodyBytes);
+    http::async_read_header(socket_, buffer_, *parser_,
+                            [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                              ec ? self->close() : self->onHeader();
+                            });
+  }
+
+  // Clients that announce a large body wait for this interim answer before sending it.
+  void onHeader() {
+    if (parser_->get()[http::field::expect] != "100-continue") {
+      return readBody();
+    }
+    auto interim = std::make_shared<http::response<http::empty_body>>(http::status::continue_,
+                                                                      parser_->get().version());
+    http::async_write(socket_, *interim,
+                      [self = shared_from_this(), interim](beast::error_code ec, std::size_t) {
+                        ec ? self->close() : self->readBody();
+                      });
+  }
+
+  void readBody() {
+    http::async_read(socket_, buffer_, *parser_,
+                     [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                       ec ? self->close() : self->onRequest();
+                     });
+  }
+
+  void onRequest() {
+    auto request = parser_->release();
+    keepAlive_ = request.keep_alive();
+    version_ = request.version();
+    reaction_ = handler_(HttpRequest{std::string(view(request.method_string())),
+                                     std::string(view(request.target())), headersOf(request),
+                                     std::move(request.body())});
+    timer_.expires_after(reaction_.delay);
+    timer_.async_wait(
+        [self = shared_from_this()](beast::error_code ec) { ec ? self->close() : self->react(); });
+  }
+
+  void react() {
+    switch (reaction_.kind) {
+      case Reaction::Kind::dropConnection:
+        return close();
+      case Reaction::Kind::noReply:
+        return awaitClientClose();
+      case Reaction::Kind::reply:
+        return reply();
+    }
+  }
+
+  void reply() {
+    const HttpResponse& planned = reaction_.response;
+    response_ = {};
+    response_.version(version_);
+    response_.result(static_cast<unsigned>(planned.status));
+    response_.keep_alive(keepAlive_);
+    response_.set(http::field::content_type, "application/json");
+    if (!forbidsBody(planned.status)) {
+      response_.body() = planned.body;
+    }
+    response_.prepare_payload();
+    for (const auto& [name, value] : planned.headers) {
+      response_.set(name, value);
+    }
+    http::async_write(socket_, response_,
+                      [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                        ec || !self->keepAlive_ ? self->close() : self->readHeader();
+                      });
+  }
+
+  // An unanswered connection lives until the client gives up or the server stops.
+  void awaitClientClose() {
+    socket_.async_read_some(asio::buffer(discard_),
+                            [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                              ec ? self->close() : self->awaitClientClose();
+                            });
+  }
+
+  void close() { closeSocket(socket_); }
+
+  tcp::socket socket_;
+  asio::steady_timer timer_;
+  const RequestHandler& handler_;
+  beast::flat_buffer buffer_;
+  std::optional<http::request_parser<http::string_body>> parser_;
+  http::response<http::string_body> response_;
+  Reaction reaction_;
+  bool keepAlive_ = true;
+  unsigned version_ = 11;
+  std::array<char, 512> discard_{};
+};
+
+}  // namespace
+
+struct HttpServer::Impl {
+  Impl(std::uint16_t port, RequestHandler requestHandler)
+      : handler(std::move(requestHandler)),
+        acceptor(io, tcp::endpoint(asio::ip::address_v4::loopback(), port)),
+        boundPort(acceptor.local_endpoint().port()) {
+    accept();
+    thread = std::thread([this] { io.run(); });
+  }
+
+  ~Impl() {
+    io.stop();
+    thread.join();
+  }
+
+  void accept() {
+    acceptor.async_accept([this](beast::error_code ec, tcp::socket socket) {
+      if (ec) {
+        return;
+      }
+      ++accepted;
+      socket.set_option(tcp::no_delay(true), ec);
+      std::make_shared<Connection>(std::move(socket), handler)->start();
+      accept();
+    });
+  }
+
+  // Outlives the context, whose destruction releases the connections that still refer to it.
+  RequestHandler handler;
+  asio::io_context io;
+  tcp::acceptor acceptor;
+  const std::uint16_t boundPort;
+  std::atomic<std::size_t> accepted{0};
+  std::thread thread;
+};
+
+HttpServer::HttpServer(std::uint16_t port, RequestHandler handler)
+    : impl_(std::make_unique<Impl>(port, std::move(handler))) {}
+
+HttpServer::~HttpServer() = default;
+
+std::uint16_t HttpServer::port() const {
+  return impl_->boundPort;
+}
+
+std::size_t HttpServer::connectionsAccepted() const {
+  return impl_->accepted;
+}
+
+struct HttpClient::Impl {
+  explicit Impl(std::uint16_t serverPort) : port(serverPort), socket(io) {
+    socket.connect(tcp::endpoint(asio::ip::address_v4::loopback(), port));
+    socket.set_option(tcp::no_delay(true));
+  }
+
+  http::request<http::string_body> beastRequest(const HttpRequest& request) const {
+    http::request<http::string_body> message;
+    message.method_string(request.method);
+    message.target(request.target);
+    message.version(11);
+    message.set(http::field::host, "platform.test:" + std::to_string(port));
+    message.body() = request.body;
+    message.prepare_payload();
+    for (const auto& [name, value] : request.headers) {
+      message.set(name, value);
+    }
+    return message;
+  }
+
+  Exchange send(const HttpRequest& request, std::chrono::milliseconds timeout) {
+    if (!open) {
+      return {Exchange::Outcome::connectionClosed, {}};
+    }
+    auto message = beastRequest(request);
+    http::response_parser<http::string_body> parser;
+    parser.body_limit(kMaxBodyBytes);
+    std::optional<beast::error_code> result;
+    http::async_write(socket, message, [&](beast::error_code ec, std::size_t) {
+      if (ec) {
+        result = ec;
+        return;
+      }
+      http::async_read(socket, buffer, parser,
+                       [&](beast::error_code readEc, std::size_t) { result = readEc; });
+    });
+    io.restart();
+    io.run_for(timeout);
+    if (!result) {
+      // Closing aborts the pending operation; running once more lets its handler finish.
+      open = false;
+      closeSocket(socket);
+      io.restart();
+      io.run();
+      return {Exchange::Outcome::timedOut, {}};
+    }
+    if (*result) {
+      open = false;
+      return {Exchange::Outcome::connectionClosed, {}};
+    }
+    auto response = parser.release();
+    open = response.keep_alive();
+    return {Exchange::Outcome::replied,
+            HttpResponse{static_cast<int>(response.result_int()), headersOf(response),
+                         std::move(response.body())}};
+  }
+
+  std::uint16_t port;
+  asio::io_context io;
+  tcp::socket socket;
+  beast::flat_buffer buffer;
+  bool open = true;
+};
+
+HttpClient::HttpClient(std::uint16_t port) : impl_(std::make_unique<Impl>(port)) {}
+
+HttpClient::~HttpClient() = default;
+
+Exchange HttpClient::send(const HttpRequest& request, std::chrono::milliseconds timeout) {
+  return impl_->send(request, timeout);
+}
+
+}  // namespace zelvora::fake

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "fake_platform/Text.hpp"
+
+// Plain HTTP/1.1 over loopback, kept behind this header so that only one translation unit pays
+// for compiling Boost.Beast.
+namespace zelvora::fake {
+
+struct HttpRequest {
+  std::string method;
+  std::string target;
+  std::map<std::string, std::string> headers;  // the server hands them over with lower-case names
+  std::string body;
+};
+
+struct HttpResponse {
+  int status = 200;
+  std::map<std::string, std::string> headers;
+  std::string body;
+};
+
+// A header of a request the server received, named in any letter case; null when absent.
+inline const std::string* findHeader(const HttpRequest& request, std::string_view name) {
+  auto found = request.headers.find(lowerCase(name));
+  return found == request.headers.end() ? nullptr : &found->second;
+}
+
+// What the server does with one request.
+struct Reaction {
+  enum class Kind { reply, dropConnection, noReply };
+  Kind kind = Kind::reply;
+  HttpResponse response;
+  std::chrono::milliseconds delay{0};
+};
+
+using RequestHandler = std::function<Reaction(HttpRequest)>;
+
+// Keep-alive server on 127.0.0.1 with one I/O thread; the handler runs on that thread.
+class HttpServer {
+ public:
+  HttpServer(std::uint16_t port, RequestHandler handler);
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  std::uint16_t port() const;
+  std::size_t connectionsAccepted() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+struct Exchange {
+  enum class Outcome { replied, connectionClosed, timedOut };
+  Outcome outcome = Outcome::replied;
+  HttpResponse response;
+};
+
+// Blocking client over one kept-alive connection to 127.0.0.1, for tests. Header names are sent
+// as given; the response's header names arrive in lower case.
+class HttpClient {
+ public:
+  explicit HttpClient(std::uint16_t port);
+  ~HttpClient();
+  HttpClient(const HttpClient&) = delete;
+  HttpClient& operator=(const HttpClient&) = delete;
+
+  Exchange send(const HttpRequest& request,
+                std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zelvora::fake
