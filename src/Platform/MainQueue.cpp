@@ -3,7 +3,6 @@
 #include <glib.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -12,10 +11,13 @@ namespace zelvora::platform {
 
 namespace {
 
-// One queue, one GLib source attached to the default context for the life of the process. The
-// source is ready whenever the queue holds a task; post() wakes the context up. Everything GLib's
-// callbacks reach is found through instance() and guarded by mutex_, never handed over through
-// GLib's own data pointers: that way each handover between threads is visible to the race detector.
+using Clock = std::chrono::steady_clock;
+
+// One queue, served by one GLib source attached to the default context for the life of the
+// process. The source is ready whenever the queue holds a task, and it also keeps the delayed
+// tasks: each iteration moves those whose time has come to the end of the queue and tells the
+// context how long it may sleep until the next one. A posting thread touches only the queue,
+// under mutex_, and wakes the context up; it never calls into GLib's sources itself.
 class GLibMainQueue final : public MainQueue {
  public:
   // Never destroyed: tasks may be posted from threads that outlive main().
@@ -33,23 +35,13 @@ class GLibMainQueue final : public MainQueue {
   }
 
   void postAfter(std::chrono::milliseconds delay, Task task) override {
-    std::uintptr_t id;
     {
       std::lock_guard lock(mutex_);
-      id = ++lastDelayedId_;
-      delayed_.emplace(id, std::move(task));
+      // Tasks due at the same time keep the order they were posted in.
+      delayed_.emplace(Clock::now() + std::max(delay, std::chrono::milliseconds(0)),
+                       std::move(task));
     }
-    GSource* timer = g_timeout_source_new(
-        static_cast<guint>(std::max<std::chrono::milliseconds::rep>(delay.count(), 0)));
-    g_source_set_callback(
-        timer,
-        [](gpointer data) -> gboolean {
-          instance().postDelayed(reinterpret_cast<std::uintptr_t>(data));
-          return G_SOURCE_REMOVE;
-        },
-        reinterpret_cast<gpointer>(id), nullptr);
-    g_source_attach(timer, context_);
-    g_source_unref(timer);
+    g_main_context_wakeup(context_);
   }
 
  private:
@@ -61,20 +53,24 @@ class GLibMainQueue final : public MainQueue {
     g_source_unref(source);  // the context keeps it
   }
 
-  bool hasTasks() {
+  // Whether a task is ready; otherwise how long the context may sleep (-1: until woken up).
+  bool ready(gint* timeout) {
     std::lock_guard lock(mutex_);
+    const auto now = Clock::now();
+    while (!delayed_.empty() && delayed_.begin()->first <= now) {
+      tasks_.push_back(std::move(delayed_.begin()->second));
+      delayed_.erase(delayed_.begin());
+    }
+    if (timeout) {
+      *timeout = -1;
+      if (tasks_.empty() && !delayed_.empty()) {
+        const auto wait =
+            std::chrono::ceil<std::chrono::milliseconds>(delayed_.begin()->first - now);
+        *timeout =
+            static_cast<gint>(std::min<std::chrono::milliseconds::rep>(wait.count(), G_MAXINT));
+      }
+    }
     return !tasks_.empty();
-  }
-
-  // A delayed task joins the queue when its time has come (so it runs after the tasks posted
-  // before).
-  void postDelayed(std::uintptr_t id) {
-    std::lock_guard lock(mutex_);
-    const auto entry = delayed_.find(id);
-    if (entry == delayed_.end())
-      return;
-    tasks_.push_back(std::move(entry->second));
-    delayed_.erase(entry);
   }
 
   // Runs the tasks queued when the dispatch began; those they post run in a later iteration, so
@@ -94,11 +90,8 @@ class GLibMainQueue final : public MainQueue {
     }
   }
 
-  static gboolean prepare(GSource*, gint* timeout) {
-    *timeout = -1;
-    return instance().hasTasks();
-  }
-  static gboolean check(GSource*) { return instance().hasTasks(); }
+  static gboolean prepare(GSource*, gint* timeout) { return instance().ready(timeout); }
+  static gboolean check(GSource*) { return instance().ready(nullptr); }
   static gboolean dispatch(GSource*, GSourceFunc, gpointer) {
     instance().runQueuedTasks();
     return G_SOURCE_CONTINUE;
@@ -109,8 +102,7 @@ class GLibMainQueue final : public MainQueue {
   GMainContext* const context_;
   std::mutex mutex_;
   std::deque<Task> tasks_;
-  std::uintptr_t lastDelayedId_ = 0;
-  std::map<std::uintptr_t, Task> delayed_;
+  std::multimap<Clock::time_point, Task> delayed_;
 };
 
 struct MainQueueHolder {
