@@ -6,6 +6,7 @@
 #include "Platform/Bundle.hpp"
 #include "Platform/ScriptContext.hpp"
 
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -63,6 +64,7 @@ std::optional<Error> start(const std::string& merchantId, const std::string& api
   const bool hostAccepted = !host || address;
 
   // One step, so that concurrent calls leave the Store and the server address of one same call.
+  // (The address's lock is taken inside the Store's, and never the other way round.)
   internal::StoreState::update([&](internal::StoreValues& store) {
     store.session = nullptr;
     store.basket = nullptr;
