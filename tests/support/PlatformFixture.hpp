@@ -1,0 +1,68 @@
+#pragma once
+
+#include "fake_platform/FakePlatform.hpp"
+#include "support/MainLoop.hpp"
+
+#include <zelvora/Completion.hpp>
+#include <zelvora/ZelvoraAPI.hpp>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace zelvora::test {
+
+// The host name under which tests reach the fake platform; the transport connects it to
+// 127.0.0.1 (see the ZELVORA_RESOLVE setting made for every test process).
+inline constexpr const char* kPlatformHostName = "platform.test";
+
+inline const fake::Credentials& testCredentials() {
+  static const fake::Credentials credentials{"merchant-e2e", "key-e2e", "secret-e2e"};
+  return credentials;
+}
+
+// What one completion received, and how often and where it was called.
+template <class T>
+struct Outcome {
+  std::shared_ptr<T> value;
+  std::optional<Error> error;
+  int calls = 0;
+  int callsBeforeReturn = 0;  // calls made before the SDK call returned
+  bool onCallingThread = false;
+};
+
+// A fresh fake platform and an SDK initialised against it, with an empty Store.
+class PlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Calls `call` with a completion, runs the main loop until the completion has run (and a little
+  // longer, to catch a second call), and returns what it received.
+  template <class T, class Call>
+  Outcome<T> await(Call&& call) {
+    auto outcome = std::make_shared<Outcome<T>>();
+    const auto caller = std::this_thread::get_id();
+    call([outcome, caller](std::shared_ptr<T> value, std::optional<Error> error) {
+      outcome->value = std::move(value);
+      outcome->error = std::move(error);
+      outcome->onCallingThread = std::this_thread::get_id() == caller;
+      ++outcome->calls;
+    });
+    outcome->callsBeforeReturn = outcome->calls;
+    EXPECT_TRUE(runMainLoopUntil([&] { return outcome->calls > 0; }, std::chrono::seconds(20)));
+    runMainLoopFor(std::chrono::milliseconds(5));
+    return *outcome;
+  }
+
+  // The requests the platform received on a path.
+  std::vector<fake::RecordedRequest> requestsTo(const std::string& path) const;
+
+  std::unique_ptr<fake::FakePlatform> platform_;
+  ZelvoraAPI api_;
+};
+
+}  // namespace zelvora::test
