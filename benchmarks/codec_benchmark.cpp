@@ -17,24 +17,35 @@ std::string basketReply(int lineItems) {
   Json reconciled = Json::array();
   for (int i = 0; i < lineItems; ++i) {
     const std::string sku = "SKU-" + std::to_string(100000 + i);
-    items.push_back({{"sku", sku}, {"qty", 1.0 + i % 3}, {"price", 199 + i * 7},
+    items.push_back({{"sku", sku},
+                     {"qty", 1.0 + i % 3},
+                     {"price", 199 + i * 7},
                      {"name", "Organic product number " + std::to_string(i)}});
-    reconciled.push_back({{"sku", sku}, {"total", 199 + i * 7}, {"discounted-total", 180 + i * 7},
-                          {"tax", 12}, {"discount-cents", 19}, {"discount-pct", 10}});
+    reconciled.push_back({{"sku", sku},
+                          {"total", 199 + i * 7},
+                          {"discounted-total", 180 + i * 7},
+                          {"tax", 12},
+                          {"discount-cents", 19},
+                          {"discount-pct", 10}});
   }
-  const Json summary = {{"discounted-total", 189000}, {"product-offer-cents", 1200},
-                        {"payment-offer-cents", 300},  {"discount-cents", 1500},
-                        {"tax", 9000},                 {"loyalty-cents", 250},
-                        {"payment-total", 197750},     {"total", 199000},
+  const Json summary = {{"discounted-total", 189000},
+                        {"product-offer-cents", 1200},
+                        {"payment-offer-cents", 300},
+                        {"discount-cents", 1500},
+                        {"tax", 9000},
+                        {"loyalty-cents", 250},
+                        {"payment-total", 197750},
+                        {"total", 199000},
                         {"discount-pct", 7}};
-  return Json{{"id", "bkt-6f1c2a9e-1d2b-4c3d-9e8f-0a1b2c3d4e5f"},
-              {"state", "update-basket"},
-              {"loyalty-points", 1250},
-              {"tags", {"reserve-collect"}},
-              {"summary", summary},
-              {"fulfillment", {{"pay-in-store", false}, {"reserve-date", "2017-05-01T10:20:30.123Z"}}},
-              {"items", items},
-              {"reconciled-total", reconciled}}
+  return Json{
+      {"id", "bkt-6f1c2a9e-1d2b-4c3d-9e8f-0a1b2c3d4e5f"},
+      {"state", "update-basket"},
+      {"loyalty-points", 1250},
+      {"tags", {"reserve-collect"}},
+      {"summary", summary},
+      {"fulfillment", {{"pay-in-store", false}, {"reserve-date", "2017-05-01T10:20:30.123Z"}}},
+      {"items", items},
+      {"reconciled-total", reconciled}}
       .dump();
 }
 

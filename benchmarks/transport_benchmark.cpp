@@ -1,0 +1,116 @@
+// One ClientAPI round trip against the fake platform on loopback, beside a bare libcurl request
+// of the same bytes to the same server on a reused connection; and how many TCP connections a
+// thousand sequential calls open.
+#include "APIs/Generated/ClientAPI.hpp"
+#include "CoreNetworking/Networking.hpp"
+#include "CoreNetworking/Request/QueryRequest.hpp"
+#include "Models/ModelCodec.hpp"
+#include "fake_platform/FakePlatform.hpp"
+
+#include <zelvora/ZelvoraAPI.hpp>
+#include <zelvora/models/Client.hpp>
+#include <zelvora/models/Session.hpp>
+
+#include <benchmark/benchmark.h>
+#include <curl/curl.h>
+#include <glib.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace zelvora;
+
+struct Platform {
+  Platform() : fake({"merchant-bench", "key-bench", "secret-bench"}) {
+    ZelvoraAPI api;
+    api.initialize("merchant-bench", "key-bench", "secret-bench",
+                   {{"host", "http://platform.test:" + std::to_string(fake.port())}},
+                   [](bool, std::optional<Error>) {});
+  }
+  fake::FakePlatform fake;
+};
+
+Platform& platform() {
+  static Platform instance;
+  return instance;
+}
+
+std::shared_ptr<Client> client() {
+  auto body = std::make_shared<Client>();
+  body->deviceId = "DEVICE-BENCH";
+  body->merchantId = "merchant-bench";
+  return body;
+}
+
+void createSessionAndWait() {
+  bool done = false;
+  ClientAPI::createSession(client(),
+                           [&](std::shared_ptr<Session>, std::optional<Error>) { done = true; });
+  while (!done) {
+    g_main_context_iteration(nullptr, TRUE);
+  }
+}
+
+void ClientAPIRoundTrip(benchmark::State& state) {
+  platform();
+  for (auto _ : state) {
+    createSessionAndWait();
+  }
+}
+
+size_t discard(char*, size_t size, size_t count, void*) {
+  return size * count;
+}
+
+// The request the SDK sends, replayed on one easy handle that keeps its connection.
+void BareLibcurlRoundTrip(benchmark::State& state) {
+  const int port = platform().fake.port();
+  const auto request =
+      buildURLRequest(postQuery(ClientAPIPath::CreateSession, encodeToJSON(*client()))).value();
+  CURL* easy = curl_easy_init();
+  const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/api/client/session";
+  curl_slist* headers = curl_slist_append(nullptr, "Expect:");
+  for (const auto& [name, value] : request.headers.entries()) {
+    headers = curl_slist_append(headers, (name + ": " + value).c_str());
+  }
+  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body->c_str());
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &discard);
+  for (auto _ : state) {
+    curl_easy_perform(easy);
+  }
+  curl_slist_free_all(headers);
+  curl_easy_cleanup(easy);
+}
+
+void ConnectionsForThousandSequentialCalls(benchmark::State& state) {
+  for (auto _ : state) {
+    const auto before = Networking::sharedManager().connectionsOpened();
+    const auto acceptedBefore = platform().fake.connectionsAccepted();
+    for (int i = 0; i < 1000; ++i) {
+      createSessionAndWait();
+    }
+    state.counters["connections_opened"] =
+        static_cast<double>(Networking::sharedManager().connectionsOpened() - before);
+    state.counters["connections_accepted"] =
+        static_cast<double>(platform().fake.connectionsAccepted() - acceptedBefore);
+  }
+}
+
+BENCHMARK(ClientAPIRoundTrip)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BareLibcurlRoundTrip)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ConnectionsForThousandSequentialCalls)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("ZELVORA_RESOLVE", "platform.test=127.0.0.1", 1);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
