@@ -170,13 +170,16 @@ struct HttpServer::Impl {
   }
 
   void accept() {
+    // A failed accept (say, out of descriptors for a moment) must not end the accepting.
     acceptor.async_accept([this](beast::error_code ec, tcp::socket socket) {
-      if (ec) {
+      if (ec == asio::error::operation_aborted) {
         return;
       }
-      ++accepted;
-      socket.set_option(tcp::no_delay(true), ec);
-      std::make_shared<Connection>(std::move(socket), handler)->start();
+      if (!ec) {
+        ++accepted;
+        socket.set_option(tcp::no_delay(true), ec);
+        std::make_shared<Connection>(std::move(socket), handler)->start();
+      }
       accept();
     });
   }
@@ -223,6 +226,24 @@ struct HttpClient::Impl {
     return message;
   }
 
+  // Runs one asynchronous step to its end; nothing when the timeout passed first, in which case
+  // the connection is given up.
+  template <class Step>
+  std::optional<beast::error_code> runStep(Step step, std::chrono::milliseconds timeout) {
+    std::optional<beast::error_code> result;
+    step([&result](beast::error_code ec, std::size_t) { result = ec; });
+    io.restart();
+    io.run_for(timeout);
+    if (!result) {
+      // Closing aborts the pending operation; running once more lets its handler finish.
+      closeSocket(socket);
+      io.restart();
+      io.run();
+      return std::nullopt;
+    }
+    return result;
+  }
+
   Exchange send(const HttpRequest& request, std::chrono::milliseconds timeout) {
     if (!open) {
       return {Exchange::Outcome::connectionClosed, {}};
@@ -230,28 +251,14 @@ struct HttpClient::Impl {
     auto message = beastRequest(request);
     http::response_parser<http::string_body> parser;
     parser.body_limit(kMaxBodyBytes);
-    std::optional<beast::error_code> result;
-    http::async_write(socket, message, [&](beast::error_code ec, std::size_t) {
-      if (ec) {
-        result = ec;
-        return;
-      }
-      http::async_read(socket, buffer, parser,
-                       [&](beast::error_code readEc, std::size_t) { result = readEc; });
-    });
-    io.restart();
-    io.run_for(timeout);
-    if (!result) {
-      // Closing aborts the pending operation; running once more lets its handler finish.
-      open = false;
-      closeSocket(socket);
-      io.restart();
-      io.run();
-      return {Exchange::Outcome::timedOut, {}};
+    std::optional<beast::error_code> result =
+        runStep([&](auto done) { http::async_write(socket, message, done); }, timeout);
+    if (result && !*result) {
+      result = runStep([&](auto done) { http::async_read(socket, buffer, parser, done); }, timeout);
     }
-    if (*result) {
+    if (!result || *result) {
       open = false;
-      return {Exchange::Outcome::connectionClosed, {}};
+      return {result ? Exchange::Outcome::connectionClosed : Exchange::Outcome::timedOut, {}};
     }
     auto response = parser.release();
     open = response.keep_alive();

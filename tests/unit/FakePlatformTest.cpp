@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -361,6 +367,44 @@ TEST_F(FakePlatformTest, CarriesTenMegabyteBodiesBothWays) {
   EXPECT_EQ(exchange.response.body.size(), large.size());
   EXPECT_EQ(platform.requests().front().body.size(), large.size());
   EXPECT_TRUE(platform.requests().front().signatureValid);
+}
+
+// What a raw client reads within a second: enough to see one short answer.
+std::string receiveSoon(int socket) {
+  pollfd readable{socket, POLLIN, 0};
+  std::string received(4096, '\0');
+  if (poll(&readable, 1, 1000) != 1) {
+    return {};
+  }
+  const ssize_t count = recv(socket, received.data(), received.size(), 0);
+  received.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
+  return received;
+}
+
+// Clients that announce their body wait for the go-ahead before sending it.
+TEST_F(FakePlatformTest, AnswersAnExpectedContinueBeforeTheBodyIsSent) {
+  const std::string body = R"({"device-id":"D","merchant-id":"merchant-7"})";
+  HttpRequest request = signedRequest("POST", "/api/client/session", body, "");
+  std::string head =
+      "POST /api/client/session HTTP/1.1\r\nHost: platform.test\r\n"
+      "Expect: 100-continue\r\nContent-Length: " +
+      std::to_string(body.size()) + "\r\n";
+  for (const auto& [name, value] : request.headers) {
+    head += name + ": " + value + "\r\n";
+  }
+  const int raw = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(platform.port());
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(connect(raw, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+  head += "\r\n";
+  ASSERT_EQ(send(raw, head.data(), head.size(), 0), static_cast<ssize_t>(head.size()));
+  EXPECT_TRUE(receiveSoon(raw).starts_with("HTTP/1.1 100 Continue\r\n"));
+  ASSERT_EQ(send(raw, body.data(), body.size(), 0), static_cast<ssize_t>(body.size()));
+  EXPECT_TRUE(receiveSoon(raw).starts_with("HTTP/1.1 200 OK\r\n"));
+  close(raw);
 }
 
 TEST_F(FakePlatformTest, KeepsOneConnectionForSequentialCalls) {
