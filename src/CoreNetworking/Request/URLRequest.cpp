@@ -1,7 +1,6 @@
 #include "CoreNetworking/Request/URLRequest.hpp"
 
 #include <algorithm>
-#include <cctype>
 
 namespace zelvora {
 namespace {
