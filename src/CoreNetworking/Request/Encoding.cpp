@@ -84,8 +84,6 @@ std::pair<URLRequest, std::optional<Error>> Encoding::encode(URLRequest request,
       auto error = encodeIntoJSONBody(request, *parameters);
       return {std::move(request), std::move(error)};
     }
-    case Kind::Custom:
-      return encoder_(std::move(request), parameters);
   }
   return {std::move(request), std::nullopt};
 }

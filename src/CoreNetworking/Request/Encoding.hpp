@@ -5,7 +5,6 @@
 
 #include <zelvora/Error.hpp>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,16 +26,11 @@ struct Parameters {
 // How parameters enter a request: into its address, its form body or its JSON body.
 class Encoding {
  public:
-  enum class Kind { URL, URLEncodedInURL, JSON, Custom };
-  using CustomEncoder =
-      std::function<std::pair<URLRequest, std::optional<Error>>(URLRequest, const Json*)>;
+  enum class Kind { URL, URLEncodedInURL, JSON };
 
   static Encoding url() { return Encoding(Kind::URL); }
   static Encoding urlEncodedInURL() { return Encoding(Kind::URLEncodedInURL); }
   static Encoding json() { return Encoding(Kind::JSON); }
-  static Encoding custom(CustomEncoder encoder) {
-    return Encoding(Kind::Custom, std::move(encoder));
-  }
 
   Kind kind() const { return kind_; }
 
@@ -46,11 +40,9 @@ class Encoding {
                                                      const Json* parameters) const;
 
  private:
-  explicit Encoding(Kind kind, CustomEncoder encoder = {})
-      : kind_(kind), encoder_(std::move(encoder)) {}
+  explicit Encoding(Kind kind) : kind_(kind) {}
 
   Kind kind_;
-  CustomEncoder encoder_;
 };
 
 // key=value pairs joined by "&", keys sorted, nested values in bracket notation.
