@@ -164,6 +164,28 @@ TEST_F(TransportFaults, RequestsThatMayNotBeSentNeverReachThePlatform) {
   EXPECT_TRUE(platform_->requests().empty());
 }
 
+TEST_F(TransportFaults, CookiesThePlatformSetsGoWithLaterCallsAndTheirCommandLine) {
+  fake::ScriptedReply reply;
+  reply.status = 200;
+  reply.body = R"({"id":"s-1"})";
+  reply.headers = {{"Set-Cookie", "visit=v42; Path=/api/client"}};
+  reply.times = 1;
+  platform_->script("GET", "/api/client/shopper/s-1", reply);
+  lookUpShopper();
+  lookUpShopper();
+  const auto requests = requestsTo("/api/client/shopper/s-1");
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].headers.count("cookie"), 0u);
+  EXPECT_EQ(requests[1].headers.at("cookie"), "visit=v42");
+
+  URLRequest next;
+  next.url = URLComponents{"http", test::kPlatformHostName, platform_->port(), "/api/client/x",
+                           std::nullopt};
+  EXPECT_EQ(CancellableRequest(next).cURLRepresentation(),
+            "$ curl -i \\\n\t-b \"visit=v42\" \\\n\t\"http://platform.test:" +
+                std::to_string(platform_->port()) + "/api/client/x\"");
+}
+
 TEST_F(TransportFaults, ManyConcurrentCallsEachCompleteOnceOnTheMainQueue) {
   answerShopperWith(200, R"({"id":"s-1"})");
   constexpr int kCalls = 200;
