@@ -368,6 +368,7 @@ Networking& Networking::sharedManager() {
 }
 
 Networking::Networking() {
+  platform::startBackgroundWorkers();
   curl_global_init(CURL_GLOBAL_DEFAULT);
   impl_ = std::make_unique<Impl>();
 }

@@ -62,9 +62,21 @@ class Workers {
 
 }  // namespace
 
+namespace {
+
+Workers& workers() {
+  static Workers instance(2);
+  return instance;
+}
+
+}  // namespace
+
 void runInBackground(std::function<void()> task) {
-  static Workers workers(2);
-  workers.add(std::move(task));
+  workers().add(std::move(task));
+}
+
+void startBackgroundWorkers() {
+  workers();
 }
 
 }  // namespace zelvora::platform

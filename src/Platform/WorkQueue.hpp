@@ -8,4 +8,8 @@ namespace zelvora::platform {
 // both the network thread and the main queue.
 void runInBackground(std::function<void()> task);
 
+// Starts the workers now, if they are not running yet. Static objects that hand them work from
+// their own threads call this first, so that the workers are torn down after them at exit.
+void startBackgroundWorkers();
+
 }  // namespace zelvora::platform
