@@ -1,0 +1,57 @@
+#include <zelvora/ZelvoraEventListener.hpp>
+
+#include "InternalWebSocketListener.hpp"
+
+#include <mutex>
+
+namespace zelvora {
+namespace internal {
+namespace {
+
+// Stands in for the socket listener until the SDK has a websocket client: there is no socket to
+// open yet, so a connect request has nothing to do.
+class SocketlessListener final : public InternalWebSocketListener {
+ public:
+  void connect() override {}
+};
+
+struct ListenerSlot {
+  std::mutex mutex;
+  std::shared_ptr<InternalWebSocketListener> listener = std::make_shared<SocketlessListener>();
+};
+
+// Never destroyed: the app may connect from threads that outlive main().
+ListenerSlot& listenerSlot() {
+  static auto* const slot = new ListenerSlot;
+  return *slot;
+}
+
+std::shared_ptr<InternalWebSocketListener> currentListener() {
+  auto& slot = listenerSlot();
+  std::lock_guard lock(slot.mutex);
+  return slot.listener;
+}
+
+}  // namespace
+
+std::shared_ptr<InternalWebSocketListener> exchangeInternalWebSocketListenerForTesting(
+    std::shared_ptr<InternalWebSocketListener> listener) {
+  auto& slot = listenerSlot();
+  std::lock_guard lock(slot.mutex);
+  slot.listener.swap(listener);
+  return listener;
+}
+
+}  // namespace internal
+
+ZelvoraEventListener& ZelvoraEventListener::shared() {
+  static auto* const listener = new ZelvoraEventListener;
+  return *listener;
+}
+
+void ZelvoraEventListener::connect() {
+  // Called outside the lock: the listener may take its time, and may be replaced meanwhile.
+  internal::currentListener()->connect();
+}
+
+}  // namespace zelvora
