@@ -2,9 +2,13 @@
 
 #include <zelvora/Completion.hpp>
 #include <zelvora/Error.hpp>
+#include <zelvora/models/ModelTypes.hpp>
 
 #include <any>
+#include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace zelvora {
@@ -37,6 +41,89 @@ class ZelvoraAPI {
   // The same without settings.
   void initialize(const std::string& merchantId, const std::string& merchantApiKey,
                   const std::string& merchantApiSecret, const InitializeCompletion& completion);
+
+  // The asynchronous calls. Each may be made from any thread and calls its completion exactly
+  // once, with a result or an error (a success may carry no result, when the platform sent none):
+  //  - on the calling thread, before the call returns, when the Store lacks what the call needs:
+  //    a ZelvoraError requiredDataNotAvailable, and nothing is sent;
+  //  - otherwise later, on the main queue, with the platform's reply or the transport's error.
+  // Unless said otherwise a call needs a session in which a shopper is authenticated
+  // (authenticatedSessionNotAvailable). Where a call keeps its result in the Store, the Store holds
+  // it (or no longer holds the old value, for a success without a result) by the time the
+  // completion runs; a failure leaves the Store as it was.
+
+  // Session and shopper.
+
+  // Opens a session for this device, and stores it. Needs initialize to have stored the merchant
+  // id (merchantIdNotAvailable).
+  void createSession(Completion<Session> completion);
+  // The stored session as the platform now sees it; the stored session is not replaced.
+  void getCurrentSession(Completion<Session> completion);
+  // Authenticates the merchant's shopper into the stored session and stores the session that
+  // results. When no session is stored, or the stored one has no id or state or has been reset, a
+  // session is created first (its failure is what the completion gets). Once the completion has
+  // run, ZelvoraEventListener::shared() is connected.
+  void authenticateShopper(std::string shopperId, std::string authToken,
+                           Completion<Session> completion);
+  void getShopper(Completion<Shopper> completion);
+  // Also kept for the product page.
+  void getShopperProfile(Completion<ShopperProfile> completion);
+  // Sends the given fields for the session's shopper, whatever shopperId the object holds; the
+  // object itself is not changed.
+  void updateShopperProfile(std::shared_ptr<UpdateShopperProfile> shopperProfile,
+                            Completion<UpdateShopperProfile> completion);
+
+  // Wallet, loyalty and receipts.
+
+  // Also kept for the product page.
+  void getPaymentInstruments(Completion<ModelList<PaymentInstrumentOffer>> completion);
+  void setDefault(std::string paymentInstrumentId,
+                  Completion<SetDefaultPaymentInstrumentValue> completion);
+  void getDefaultPaymentInstrument(Completion<PaymentInstrumentOffer> completion);
+  // The accrued points are also kept for the product page.
+  void getLoyalty(Completion<ShopperLoyalty> completion);
+  void getReceipts(Completion<ModelList<Receipt>> completion);
+  // Sends the card parameters as they are.
+  void provision(std::shared_ptr<ProvisionCardParam> paymentInstrument,
+                 Completion<WalletPaymentInstrumentInfo> completion);
+
+  // Basket. The calls that act on "the basket" need a stored basket (basketIdNotAvailable).
+
+  // Opens a basket in the stored session, and stores it.
+  void createBasket(Completion<Basket> completion);
+  // Fetches the stored basket, and stores the reply.
+  void getBasket(Completion<Basket> completion);
+  // Fetches the basket with this id (even an empty one), or the stored one when it is absent, and
+  // stores the reply.
+  void getBasket(std::optional<std::string> basketId, Completion<Basket> completion);
+  // Applies the given changes to the stored basket, whatever basketId the object holds (the object
+  // itself is not changed), and stores the reply.
+  void updateBasket(std::shared_ptr<BasketUpdateParam> basket, Completion<Basket> completion);
+  // The session's latest basket; the stored basket stays as it is.
+  void getMostRecentBasket(Completion<Basket> completion);
+  void getActiveBaskets(Completion<ModelList<Basket>> completion);
+  // Checks the basket in at the point of sale read from its QR code; an absent POS id is refused
+  // (posIdNotAvailable), an empty one is sent.
+  void checkin(std::optional<std::string> posId, Completion<MerchantPoS> completion);
+  // Spends loyalty points on the basket; the basket replied reaches the app only.
+  void redeemLoyalty(std::int64_t points, Completion<Basket> completion);
+
+  // Payment.
+
+  void preview(std::string paymentInstrumentId, Completion<BasketPreview> completion);
+  void startPayment(std::string paymentInstrumentId,
+                    Completion<BasketPaymentConfirmation> completion);
+  // The basket's receipt. Needs no session, only the stored basket.
+  void getPaymentReceipt(Completion<BasketReceipt> completion);
+  // Tell the point of sale that the basket is scanned, and that it is ready for payment.
+  void posCompleteScan(Completion<BasketState> completion);
+  void posReadyForPayment(Completion<BasketState> completion);
+
+  // Products.
+
+  void getProductOffer(std::string qr, Completion<ProductOffer> completion);
+  void getSkusForProduct(std::string productOfferId, Completion<ModelList<Product>> completion);
+  void getSkuAvailability(std::string skuId, Completion<SkuFulfillment> completion);
 };
 
 }  // namespace zelvora
