@@ -1,0 +1,100 @@
+// The facade's calls made from many threads at once while the Store changes under them. Runs under
+// ThreadSanitizer too, so nothing here may load JavaScriptCore: requests go out unsigned and the
+// platform refuses them, which serves as well, since every path must end in one completion.
+#include "Platform/ScriptContext.hpp"
+#include "e2e/FacadeFixture.hpp"
+#include "support/FakeScriptContext.hpp"
+
+#include <atomic>
+#include <thread>
+
+namespace zelvora::test {
+namespace {
+
+constexpr int kCallers = 4;
+constexpr int kRounds = 25;
+constexpr int kCallsPerRound = 5;
+
+class FacadeThreadSafety : public FacadeTest {
+ protected:
+  // Before the fixture's ZelvoraAPI loads the signing script.
+  static void SetUpTestSuite() {
+    platform::setJsContextForTesting(std::make_shared<FakeScriptContext>());
+  }
+  static void TearDownTestSuite() { platform::setJsContextForTesting(nullptr); }
+};
+
+// Each slot counts the calls of one completion.
+class CompletionCounts {
+ public:
+  explicit CompletionCounts(int size) : counts_(size) {}
+
+  template <class T>
+  Completion<T> slot(int index) {
+    return [this, index](std::shared_ptr<T>, std::optional<Error>) { ++counts_[index]; };
+  }
+
+  bool allCalled() const {
+    for (const auto& count : counts_) {
+      if (count.load() == 0) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  bool noneCalledTwice() const {
+    for (const auto& count : counts_) {
+      if (count.load() > 1) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  std::vector<std::atomic<int>> counts_;
+};
+
+TEST_F(FacadeThreadSafety, CallsFromManyThreadsWhileTheStoreChangesEachCompleteOnce) {
+  CompletionCounts completions(kCallers * kRounds * kCallsPerRound);
+  std::atomic<bool> stop{false};
+  std::thread storeWriter([&] {
+    auto authenticated = std::make_shared<Session>();
+    authenticated->id = "s-1";
+    authenticated->shopperId = "shopper-1";
+    authenticated->state = Session::State::Authenticated;
+    auto basket = std::make_shared<Basket>();
+    basket->id = "b-1";
+    for (bool on = true; !stop; on = !on) {
+      internal::StoreState::update([&](internal::StoreValues& s) {
+        s.session = on ? authenticated : nullptr;
+        s.basket = on ? basket : nullptr;
+      });
+    }
+  });
+  std::vector<std::thread> callers;
+  for (int caller = 0; caller < kCallers; ++caller) {
+    callers.emplace_back([&, caller] {
+      for (int round = 0; round < kRounds; ++round) {
+        const int first = (caller * kRounds + round) * kCallsPerRound;
+        api_.authenticateShopper("shopper", "token", completions.slot<Session>(first));
+        api_.getShopper(completions.slot<Shopper>(first + 1));
+        api_.createBasket(completions.slot<Basket>(first + 2));
+        api_.getPaymentReceipt(completions.slot<BasketReceipt>(first + 3));
+        api_.getReceipts(completions.slot<ModelList<Receipt>>(first + 4));
+      }
+    });
+  }
+  for (auto& caller : callers) {
+    caller.join();
+  }
+  stop = true;
+  storeWriter.join();
+  EXPECT_TRUE(runMainLoopUntil([&] { return completions.allCalled(); }, std::chrono::seconds(60)));
+  runMainLoopFor(std::chrono::milliseconds(50));
+  EXPECT_TRUE(completions.noneCalledTwice());
+}
+
+}  // namespace
+}  // namespace zelvora::test
