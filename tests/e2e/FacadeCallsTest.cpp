@@ -418,20 +418,19 @@ TEST_P(FacadeCallsCheckingTheStore,
 }
 
 TEST_P(FacadeCalls, ATransportFailureReachesTheCompletionOnceOnTheMainQueue) {
-  fake::ScriptedReply dropped;
-  dropped.dropConnection = true;
-  expectFailure(dropped, [](const Error& error) { EXPECT_EQ(error.domain(), Error::curlDomain); });
+  expectFailure({.dropConnection = true},
+                [](const Error& error) { EXPECT_EQ(error.domain(), Error::curlDomain); });
 }
 
 TEST_P(FacadeCalls, APlatformErrorReachesTheCompletionUnchanged) {
-  fake::ScriptedReply refused;
-  refused.status = 400;
-  refused.body = R"({"status":"error","errors":[{"param":"basket-id","error":"refused"}]})";
-  expectFailure(refused, [](const Error& error) {
-    EXPECT_EQ(error.domain(), Error::transportDomain);
-    EXPECT_EQ(error.code(), 111);
-    EXPECT_EQ(error.failureReason(), "basket-id - refused");
-  });
+  expectFailure(
+      {.status = 400,
+       .body = R"({"status":"error","errors":[{"param":"basket-id","error":"refused"}]})"},
+      [](const Error& error) {
+        EXPECT_EQ(error.domain(), Error::transportDomain);
+        EXPECT_EQ(error.code(), 111);
+        EXPECT_EQ(error.failureReason(), "basket-id - refused");
+      });
   EXPECT_EQ(platform_->requests().size(), 1u);
 }
 

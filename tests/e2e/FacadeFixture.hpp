@@ -80,10 +80,7 @@ class FacadeTest : public PlatformTest {
   // A platform answer for every request to the path.
   void answer(const std::string& method, const std::string& path, int status,
               std::string body = "") {
-    fake::ScriptedReply reply;
-    reply.status = status;
-    reply.body = std::move(body);
-    platform_->script(method, path, reply);
+    platform_->script(method, path, {.status = status, .body = std::move(body)});
   }
 
   // The last request, which must have gone to this method and path, validly signed.

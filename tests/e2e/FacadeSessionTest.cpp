@@ -163,9 +163,7 @@ TEST_F(Authentication, AReplyWithoutContentKeepsTheStoredSessionAndStillConnects
 
 TEST_F(Authentication, AFailedAuthenticationKeepsTheSessionAndConnectsNothing) {
   const auto stored = createSession();
-  fake::ScriptedReply dropped;
-  dropped.dropConnection = true;
-  platform_->script("POST", authenticatePath_, dropped);
+  platform_->script("POST", authenticatePath_, {.dropConnection = true});
   const auto outcome = authenticate();
   EXPECT_EQ(outcome.calls, 1);
   ASSERT_TRUE(outcome.error);

@@ -177,9 +177,7 @@ std::weak_ptr<internal::CoreOperation> startWatched(bool& done, Arguments... arg
 }
 
 TEST_F(FacadeStore, AnOperationLivesUntilItsReplyHasBeenHandledAndNoLonger) {
-  fake::ScriptedReply slow;
-  slow.delay = 100ms;
-  platform_->script("GET", "/api/client/shopper/*", slow);
+  platform_->script("GET", "/api/client/shopper/*", {.delay = 100ms});
   bool done = false;
   const auto watched = startWatched<internal::GetShopperOperation>(done);
   EXPECT_FALSE(watched.expired());
