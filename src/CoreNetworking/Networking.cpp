@@ -31,6 +31,13 @@ std::string escapeForShell(std::string text) {
   return escaped;
 }
 
+// A command-line option with its argument in double quotes, e.g. -d "body".
+std::string quotedOption(std::string_view option, std::string_view argument) {
+  std::string text(option);
+  text.append(option.empty() ? "\"" : " \"").append(argument).append("\"");
+  return text;
+}
+
 bool isValidUtf8(const std::string& text) {
   try {
     serializeJSON(Json(text));
@@ -159,17 +166,17 @@ std::string CancellableRequest::cURLRepresentation() const {
       text += cookie + ";";
     }
     text.pop_back();
-    components.push_back("-b \"" + text + "\"");
+    components.push_back(quotedOption("-b", text));
   }
   for (const auto& [name, value] : originalRequest_.headers.entries()) {
     if (name != "Cookie") {
-      components.push_back("-H \"" + name + ": " + value + "\"");
+      components.push_back(quotedOption("-H", name + ": " + value));
     }
   }
   if (originalRequest_.body && isValidUtf8(*originalRequest_.body)) {
-    components.push_back("-d \"" + escapeForShell(*originalRequest_.body) + "\"");
+    components.push_back(quotedOption("-d", escapeForShell(*originalRequest_.body)));
   }
-  components.push_back("\"" + url->absoluteString() + "\"");
+  components.push_back(quotedOption("", url->absoluteString()));
 
   std::string joined = components.front();
   for (std::size_t i = 1; i < components.size(); ++i) {

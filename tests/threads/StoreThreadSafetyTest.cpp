@@ -28,15 +28,15 @@ constexpr int initializers = 4;
 constexpr int rounds = 400;
 
 std::string numbered(const char* prefix, int k) {
-  return prefix + std::to_string(k);
+  return std::string(prefix).append(std::to_string(k));
 }
 
 // Caller k's settings: a valid address unless invalidHost.
 ZelvoraAPI::Configuration settingsOf(int k, bool invalidHost) {
   const std::string host = invalidHost
-                               ? "https://bad:host" + std::to_string(k) + ".com"
-                               : std::string(k % 2 ? "http" : "https") + "://h" +
-                                     std::to_string(k) + ".test:" + std::to_string(1000 + k);
+                               ? numbered("https://bad:host", k).append(".com")
+                               : std::string(k % 2 ? "http" : "https") + "://" +
+                                     numbered("h", k).append(".test:") + std::to_string(1000 + k);
   return {{"host", host}, {"correlation-id", numbered("c", k)}, {"merchantName", numbered("n", k)}};
 }
 
@@ -147,7 +147,7 @@ TEST_F(StoreThreadSafety, ConcurrentInitializeLeavesTheValuesOfOneCall) {
   EXPECT_EQ(store.correlationId, numbered("c", last));
   EXPECT_EQ(store.merchantName, numbered("n", last));
   EXPECT_EQ(Constants::serverAddress(),
-            (ServerAddress{last % 2 ? "http" : "https", "h" + std::to_string(last) + ".test",
+            (ServerAddress{last % 2 ? "http" : "https", numbered("h", last).append(".test"),
                            1000 + last}));
 }
 

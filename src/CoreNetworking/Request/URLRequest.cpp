@@ -29,13 +29,14 @@ bool isAsciiAlphanumeric(char c) {
 }  // namespace
 
 std::string URLComponents::absoluteString() const {
-  std::string text = scheme + "://" + host;
+  std::string text = scheme;
+  text.append("://").append(host);
   if (port) {
-    text += ":" + std::to_string(*port);
+    text.append(":").append(std::to_string(*port));
   }
-  text += percentEncodedPath;
+  text.append(percentEncodedPath);
   if (percentEncodedQuery) {
-    text += "?" + *percentEncodedQuery;
+    text.append("?").append(*percentEncodedQuery);
   }
   return text;
 }
