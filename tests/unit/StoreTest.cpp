@@ -71,7 +71,7 @@ TEST_F(StoreTest, CleanUpClearsExactlyTheNineProductPageValues) {
 TEST_F(StoreTest, CleanUpOfAnEmptyProductPageChangesNothing) {
   StoreState::update([](StoreValues& values) {
     values.merchantId = "m";
-    values.correlationId = "";
+    values.correlationId.emplace();
   });
   const StoreValues before = StoreState::snapshot();
   StoreState::cleanUpDravixData();
