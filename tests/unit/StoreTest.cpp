@@ -70,7 +70,7 @@ TEST_F(StoreTest, CleanUpClearsExactlyTheNineProductPageValues) {
 
 TEST_F(StoreTest, CleanUpOfAnEmptyProductPageChangesNothing) {
   StoreState::update([](StoreValues& values) {
-    values.merchantId = "m";
+    values.merchantId = std::string("m");
     values.correlationId.emplace();
   });
   const StoreValues before = StoreState::snapshot();
