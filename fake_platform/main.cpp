@@ -1,5 +1,5 @@
-// The fake platform as a program for the demo: prints its port on one line, then serves until
-// SIGINT or SIGTERM.
+// The fake platform as a program: the local stand-in for the platform that the demo, and an app
+// under development, talk to. Prints its port on one line, then serves until SIGINT or SIGTERM.
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -15,11 +15,20 @@ struct Options {
   zelvora::fake::Credentials credentials{"demo-merchant", "demo-api-key", "demo-api-secret"};
 };
 
+void printUsage(std::ostream& out, const char* program) {
+  out << "usage: " << program
+      << " [--port N] [--merchant-id ID] [--api-key KEY] [--api-secret SECRET]\n"
+         "A local stand-in for the Zelvora platform: a stateful HTTP server on 127.0.0.1 that\n"
+         "checks every request's headers and signature under the given credentials.\n"
+         "  --port N        the port to listen on; 0 (the default) picks a free one\n"
+         "  --merchant-id   default demo-merchant\n"
+         "  --api-key       default demo-api-key\n"
+         "  --api-secret    default demo-api-secret\n"
+         "The port in use is printed on stdout; SIGINT or SIGTERM stops the server.\n";
+}
+
 [[noreturn]] void exitWithUsage(const char* program) {
-  std::cerr << "usage: " << program
-            << " [--port N] [--merchant-id ID] [--api-key KEY] [--api-secret SECRET]\n"
-               "  --port 0 (the default) picks a free port; the port in use is printed on "
-               "stdout.\n";
+  printUsage(std::cerr, program);
   std::exit(2);
 }
 
@@ -27,6 +36,10 @@ Options parseOptions(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string_view name = argv[i];
+    if (name == "--help" || name == "-h") {
+      printUsage(std::cout, argv[0]);
+      std::exit(0);
+    }
     if (i + 1 >= argc) {
       exitWithUsage(argv[0]);
     }
