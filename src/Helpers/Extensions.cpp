@@ -8,14 +8,20 @@
 namespace zelvora {
 namespace {
 
+// Hours and minutes, and the seconds only where an offset has them (local mean time before the
+// zones were standardised): dropping them would move the instant.
 std::string formatZoneOffset(long offsetSeconds) {
   if (offsetSeconds == 0) {
     return "Z";
   }
   const char sign = offsetSeconds < 0 ? '-' : '+';
-  const long minutes = std::labs(offsetSeconds) / 60;
-  char text[8];
-  std::snprintf(text, sizeof text, "%c%02ld:%02ld", sign, minutes / 60 % 100, minutes % 60);
+  const long magnitude = std::labs(offsetSeconds);
+  char text[16];
+  const int length = std::snprintf(text, sizeof text, "%c%02ld:%02ld", sign, magnitude / 3600 % 100,
+                                   magnitude / 60 % 60);
+  if (magnitude % 60 != 0) {
+    std::snprintf(text + length, sizeof text - length, ":%02ld", magnitude % 60);
+  }
   return text;
 }
 

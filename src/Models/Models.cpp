@@ -115,6 +115,7 @@ constexpr std::array<std::string_view, 6> kDatePatterns{
 struct DateFields {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
   std::optional<int> offsetSeconds;  // none: local time
+  bool hasClockTime = false;         // false: the text names a whole day
 };
 
 class DateTextReader {
@@ -164,7 +165,8 @@ class DateTextReader {
     return count > 0;
   }
 
-  // "Z", or a sign with hours and minutes separated by a colon.
+  // "Z", or a sign with hours and minutes and, for the local mean times of old dates, seconds,
+  // each separated by a colon.
   bool zoneOffset(std::optional<int>& offsetSeconds) {
     if (literal('Z')) {
       offsetSeconds = 0;
@@ -174,11 +176,14 @@ class DateTextReader {
     if (!negative && !literal('+')) {
       return false;
     }
-    int hours = 0, minutes = 0;
+    int hours = 0, minutes = 0, seconds = 0;
     if (!digits(2, hours) || !literal(':') || !digits(2, minutes) || hours > 23 || minutes > 59) {
       return false;
     }
-    offsetSeconds = (negative ? -1 : 1) * (hours * 3600 + minutes * 60);
+    if (literal(':') && (!digits(2, seconds) || seconds > 59)) {
+      return false;
+    }
+    offsetSeconds = (negative ? -1 : 1) * (hours * 3600 + minutes * 60 + seconds);
     return true;
   }
 
@@ -194,8 +199,10 @@ bool readPatternToken(std::string_view token, DateTextReader& reader, DateFields
     return reader.digits(2, fields.month);
   if (token == "dd")
     return reader.digits(2, fields.day);
-  if (token == "HH")
+  if (token == "HH") {
+    fields.hasClockTime = true;
     return reader.digits(2, fields.hour);
+  }
   if (token == "mm")
     return reader.digits(2, fields.minute);
   if (token == "ss")
@@ -247,13 +254,44 @@ long localOffsetAt(std::time_t time) {
   return localtime_r(&time, &local) != nullptr ? local.tm_gmtoff : 0;
 }
 
-// The instant at which the process's clock shows `wallClock`; in a gap or overlap of a daylight
-// saving change, the offset in force just after the change is used.
-std::chrono::sys_seconds fromLocalTime(std::chrono::sys_seconds wallClock) {
+// The first instant at which the offset is no longer `offsetBefore`, knowing that it still is at
+// `before` and no longer is at `after`.
+std::time_t firstInstantWithNewOffset(std::time_t before, std::time_t after, long offsetBefore) {
+  while (after - before > 1) {
+    const std::time_t middle = before + (after - before) / 2;
+    if (localOffsetAt(middle) == offsetBefore) {
+      before = middle;
+    } else {
+      after = middle;
+    }
+  }
+  return after;
+}
+
+// The instant at which the process's clock shows `wallClock`. Around a change of offset a wall
+// clock time may not exist (a gap) or exist twice (an overlap). A whole day starts at its first
+// instant: the end of a gap that swallows its midnight, the earlier of two midnights. A clock time
+// in a gap is read with the offset before the change, so it lands as far past the gap as it lies
+// into it; of two occurrences the later one is taken.
+std::chrono::sys_seconds fromLocalTime(std::chrono::sys_seconds wallClock, bool hasClockTime) {
+  constexpr std::time_t kDay = 24 * 60 * 60;  // wider than any offset, so it spans the change
   const std::time_t asIfUtc = wallClock.time_since_epoch().count();
-  const long firstGuess = localOffsetAt(asIfUtc);
-  const long offset = localOffsetAt(asIfUtc - firstGuess);
-  return wallClock - std::chrono::seconds(offset);
+  const long offsetBefore = localOffsetAt(asIfUtc - kDay);
+  const long offsetAfter = localOffsetAt(asIfUtc + kDay);
+  const bool existsBefore = localOffsetAt(asIfUtc - offsetBefore) == offsetBefore;
+  const bool existsAfter = localOffsetAt(asIfUtc - offsetAfter) == offsetAfter;
+  std::time_t instant;
+  if (existsBefore && existsAfter) {
+    instant = asIfUtc - (hasClockTime ? offsetAfter : offsetBefore);
+  } else if (existsBefore || existsAfter) {
+    instant = asIfUtc - (existsBefore ? offsetBefore : offsetAfter);
+  } else if (hasClockTime) {
+    instant = asIfUtc - offsetBefore;
+  } else {
+    instant =
+        firstInstantWithNewOffset(asIfUtc - offsetAfter, asIfUtc - offsetBefore, offsetBefore);
+  }
+  return std::chrono::sys_seconds{std::chrono::seconds{instant}};
 }
 
 std::optional<Date> toDate(const DateFields& fields) {
@@ -265,8 +303,8 @@ std::optional<Date> toDate(const DateFields& fields) {
   }
   const sys_seconds wallClock =
       sys_days{day} + hours{fields.hour} + minutes{fields.minute} + seconds{fields.second};
-  const sys_seconds instant =
-      fields.offsetSeconds ? wallClock - seconds{*fields.offsetSeconds} : fromLocalTime(wallClock);
+  const sys_seconds instant = fields.offsetSeconds ? wallClock - seconds{*fields.offsetSeconds}
+                                                   : fromLocalTime(wallClock, fields.hasClockTime);
   return instant + milliseconds{fields.millisecond};
 }
 

@@ -24,6 +24,9 @@ const std::map<std::string, ZoneFacts> kZones{
     {"Europe/Paris", {7200, "1970-01-01T01:00:00.000+01:00"}},
     {"Asia/Kolkata", {19800, "1970-01-01T05:30:00.000+05:30"}},
     {"America/New_York", {-14400, "1969-12-31T19:00:00.000-05:00"}},
+    {"America/Sao_Paulo", {-10800, "1969-12-31T21:00:00.000-03:00"}},
+    {"America/Havana", {-14400, "1969-12-31T19:00:00.000-05:00"}},
+    {"Asia/Beirut", {10800, "1970-01-01T02:00:00.000+02:00"}},
 };
 
 class DateForms : public ::testing::Test {
@@ -76,6 +79,8 @@ TEST_F(DateForms, TextFormsAreReadInOrderWithLocalTimeWhereNoZoneIsWritten) {
       {"2017-05-01T10:20:30.123", localOn20170501(10, 20, 30, 123)},
       {"2017-05-01 10:20:30", localOn20170501(10, 20, 30)},
       {"2016-02-29T12:00:00Z", utc(2016, 2, 29, 12, 0, 0)},
+      {"1900-01-01T00:09:21+00:09:21", utc(1900, 1, 1, 0, 0, 0)},
+      {"1900-01-01T00:00:00.000-00:09:21", utc(1900, 1, 1, 0, 9, 21)},
   };
   for (const auto& c : cases) {
     const auto date = decode(c.text);
@@ -109,7 +114,8 @@ TEST_F(DateForms, TextsInNoFormFailWithTheFormattersMessage) {
 TEST_F(DateForms, ImpossibleCalendarDatesFailInsteadOfRollingOver) {
   for (const char* text : {"2017-02-30", "2017-13-01", "2017-00-10", "2017-04-31", "2015-02-29",
                            "2017-05-01T24:00:00Z", "2017-05-01T10:60:00Z", "2017-05-01T10:20:60Z",
-                           "2017-05-01T10:20:30+24:00"}) {
+                           "2017-05-01T10:20:30+24:00", "2017-05-01T10:20:30+02:00:",
+                           "2017-05-01T10:20:30+02:00:60", "2017-05-01T10:20:30+02:00:5"}) {
     EXPECT_FALSE(decode(text)) << text;
   }
 }
@@ -153,9 +159,10 @@ TEST_F(DateForms, EncodingTruncatesToMillisecondsAndAlwaysWritesThem) {
 }
 
 TEST_F(DateForms, EveryEncodedDateReadsBackToTheSameMillisecond) {
-  for (const Date instant : {utc(2017, 5, 1, 10, 20, 30, 123), utc(1969, 12, 31, 23, 59, 59, 1),
-                             utc(2017, 3, 26, 1, 30, 0), utc(2017, 10, 29, 0, 30, 0),
-                             utc(2038, 1, 19, 3, 14, 8, 7), Date{milliseconds{-1}}}) {
+  for (const Date instant :
+       {utc(2017, 5, 1, 10, 20, 30, 123), utc(1969, 12, 31, 23, 59, 59, 1),
+        utc(2017, 3, 26, 1, 30, 0), utc(2017, 10, 29, 0, 30, 0), utc(2038, 1, 19, 3, 14, 8, 7),
+        Date{milliseconds{-1}}, utc(1900, 1, 1, 0, 0, 0, 5)}) {
     const std::string text = formatDate(instant);
     const auto back = decode(text);
     ASSERT_TRUE(back) << text;
@@ -169,6 +176,51 @@ TEST_F(DateForms, DatesAcrossADaylightSavingChangeCarryTheirOwnOffsets) {
   }
   EXPECT_EQ(formatDate(utc(2017, 3, 26, 0, 59, 0)), "2017-03-26T01:59:00.000+01:00");
   EXPECT_EQ(formatDate(utc(2017, 3, 26, 1, 0, 0)), "2017-03-26T03:00:00.000+02:00");
+}
+
+TEST_F(DateForms, AnOffsetWithSecondsIsWrittenWhole) {
+  if (zone_ != "Europe/Paris") {
+    GTEST_SKIP() << "needs a zone that kept local mean time";
+  }
+  EXPECT_EQ(formatDate(utc(1900, 1, 1, 0, 0, 0)), "1900-01-01T00:09:21.000+00:09:21");
+}
+
+// Local times that a change of offset skips or repeats, each checked in the zone that changes.
+TEST_F(DateForms, LocalTimesAroundAChangeOfOffsetResolveToOneInstant) {
+  const struct {
+    const char* zone;
+    const char* text;
+    Date expected;
+  } cases[] = {
+      // A day starts at its first instant: where the gap swallows midnight, the gap's end...
+      {"America/Sao_Paulo", "2018-11-04", utc(2018, 11, 4, 3, 0, 0)},
+      {"America/Havana", "2018-03-11", utc(2018, 3, 11, 5, 0, 0)},
+      {"Asia/Beirut", "2018-03-25", utc(2018, 3, 24, 22, 0, 0)},
+      // ...and where midnight comes twice, the first.
+      {"America/Havana", "2018-11-04", utc(2018, 11, 4, 4, 0, 0)},
+      // A skipped clock time lands as far past the gap as it lay into it...
+      {"America/Sao_Paulo", "2018-11-04 00:30:00", utc(2018, 11, 4, 3, 30, 0)},
+      {"Europe/Paris", "2018-03-25 02:30:00", utc(2018, 3, 25, 1, 30, 0)},
+      {"Europe/Paris", "2018-03-25T02:30:00.250", utc(2018, 3, 25, 1, 30, 0, 250)},
+      {"America/New_York", "2018-03-11 02:30:00", utc(2018, 3, 11, 7, 30, 0)},
+      // ...and a repeated one is its later occurrence.
+      {"Europe/Paris", "2018-10-28 02:30:00", utc(2018, 10, 28, 1, 30, 0)},
+      {"America/New_York", "2018-11-04 01:30:00", utc(2018, 11, 4, 6, 30, 0)},
+      {"Asia/Beirut", "2018-10-27 23:30:00", utc(2018, 10, 27, 21, 30, 0)},
+  };
+  int checked = 0;
+  for (const auto& c : cases) {
+    if (zone_ != c.zone) {
+      continue;
+    }
+    const auto date = decode(c.text);
+    ASSERT_TRUE(date) << c.text << ": " << date.error().what();
+    EXPECT_EQ(date.value(), c.expected) << c.text << " read as " << formatDate(date.value());
+    ++checked;
+  }
+  if (checked == 0) {
+    GTEST_SKIP() << "no change of offset checked in " << zone_;
+  }
 }
 
 }  // namespace
