@@ -16,7 +16,7 @@ class Bundle {
                                                                std::string_view type) const = 0;
 };
 
-// A bundle that is one directory.
+// A bundle that is one directory; an empty path is a bundle without resources.
 class DirectoryBundle final : public Bundle {
  public:
   explicit DirectoryBundle(std::filesystem::path directory) : directory_(std::move(directory)) {}
@@ -28,9 +28,22 @@ class DirectoryBundle final : public Bundle {
   std::filesystem::path directory_;
 };
 
-// Where the SDK's resources are: the directory installed beside the loaded library (share/zelvora,
-// found from the library's own file), else the source tree's resources/ for a library that runs
-// from its build tree.
+// What decides where the SDK's resources are, fixed when the library is built.
+struct ResourceLocations {
+  std::filesystem::path installedRelative;  // from the library's directory to share/zelvora
+  std::filesystem::path buildDirectory;     // the build tree the library was built in
+  std::filesystem::path sourceResources;    // the source tree's resources/
+};
+
+// Where the resources are for SDK code loaded from `loadedFile` (the library, or the program it
+// is linked into): the installed directory beside it when that exists; else, for a file inside
+// the build tree, the source tree's resources; else the installed directory all the same, so that
+// an installation without its resources behaves as one whose resources are missing and never
+// reads a source tree.
+std::filesystem::path resourceDirectoryFor(const std::filesystem::path& loadedFile,
+                                           const ResourceLocations& locations);
+
+// resourceDirectoryFor() this library's own file.
 std::filesystem::path frameworkResourceDirectory();
 
 // The SDK's own bundle (a DirectoryBundle on frameworkResourceDirectory()).

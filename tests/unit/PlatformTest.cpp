@@ -56,6 +56,32 @@ TEST(BundleTest, ADirectoryBundleFindsOnlyItsFiles) {
   EXPECT_FALSE(platform::DirectoryBundle("/nonexistent/zelvora").pathForResource("index", "html"));
 }
 
+// Which resources a library uses, by where its file is: the source tree's only from inside the
+// build tree, never for an installation, even one that lost its share/zelvora.
+TEST(BundleTest, OnlyALibraryInItsBuildTreeUsesTheSourceResources) {
+  TemporaryDirectory root;
+  const fs::path& r = root.path();
+  for (const char* directory : {"prefix/share/zelvora", "build/install/share/zelvora"}) {
+    fs::create_directories(r / directory);
+  }
+  const platform::ResourceLocations locations{"../share/zelvora", r / "build", r / "src/resources"};
+  const struct {
+    fs::path loadedFile;
+    fs::path expected;
+  } cases[] = {
+      {r / "build/libzelvora.so.0", locations.sourceResources},
+      {r / "build/tests/zelvora_unit_tests", locations.sourceResources},
+      {r / "build/tests/../libzelvora.so", locations.sourceResources},
+      {r / "prefix/lib/libzelvora.so.0", r / "prefix/share/zelvora"},
+      {r / "build/install/lib/libzelvora.so.0", r / "build/install/share/zelvora"},
+      {r / "bare/lib/libzelvora.so.0", r / "bare/share/zelvora"},
+      {r / "build2/libzelvora.so.0", r / "share/zelvora"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::resourceDirectoryFor(c.loadedFile, locations), c.expected) << c.loadedFile;
+  }
+}
+
 const std::regex upperCaseUuid(
     "[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
 
