@@ -1,5 +1,7 @@
 #pragma once
 
+#include <zelvora/Export.hpp>
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -10,7 +12,7 @@ namespace zelvora {
 
 // The SDK's own error: a call was refused before any request was sent, because the process-wide
 // Store lacks a value the call needs or because an argument the app passed was rejected.
-class ZelvoraError {
+class ZELVORA_EXPORT ZelvoraError {
  public:
   // Nine cases without payload. Equal when they are the same case; hashValue() is the position.
   enum class RequiredDataNotAvailableReason {
@@ -80,7 +82,7 @@ class ZelvoraError {
 };
 
 // The message of a reason, e.g. "Session not available. Please create a session.".
-std::string_view localizedDescription(ZelvoraError::RequiredDataNotAvailableReason reason);
+ZELVORA_EXPORT std::string_view localizedDescription(ZelvoraError::RequiredDataNotAvailableReason reason);
 // The position of the case, 0 to 8.
 constexpr std::size_t hashValue(ZelvoraError::RequiredDataNotAvailableReason reason) {
   return static_cast<std::size_t>(reason);
@@ -88,7 +90,7 @@ constexpr std::size_t hashValue(ZelvoraError::RequiredDataNotAvailableReason rea
 
 // Every failure the app sees: the transport's own errors, curl's, the JSON parser's and the SDK's
 // ZelvoraError, each with its domain and code, a localized description and a failure reason.
-class Error {
+class ZELVORA_EXPORT Error {
  public:
   // The transport's own errors (codes -9000 to -9006, and the platform errors 111 and 123).
   static constexpr std::string_view transportDomain = "com.Zelvora.error";

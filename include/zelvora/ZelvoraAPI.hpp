@@ -2,6 +2,7 @@
 
 #include <zelvora/Completion.hpp>
 #include <zelvora/Error.hpp>
+#include <zelvora/Export.hpp>
 #include <zelvora/models/ModelTypes.hpp>
 
 #include <any>
@@ -15,7 +16,7 @@ namespace zelvora {
 
 // The SDK's facade. It holds no state of its own: every ZelvoraAPI works on the same process-wide
 // Store, server address and signing script, so any number of them may exist, interchangeably.
-class ZelvoraAPI {
+class ZELVORA_EXPORT ZelvoraAPI {
  public:
   // Settings of initialize. Three keys are read, each only when its value is text (std::string,
   // std::string_view or a C string; a non-text value counts as missing):

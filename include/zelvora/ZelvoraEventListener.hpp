@@ -1,10 +1,12 @@
 #pragma once
 
+#include <zelvora/Export.hpp>
+
 namespace zelvora {
 
 // The app's entry to the platform's real-time basket events: one listener per process. The SDK
 // connects it after every successful shopper authentication, once the app's completion has run.
-class ZelvoraEventListener {
+class ZELVORA_EXPORT ZelvoraEventListener {
  public:
   // The process's listener, created on first use (from any thread) and kept until the process
   // ends.

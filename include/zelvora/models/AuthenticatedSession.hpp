@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The reply to a shopper's authentication; the SDK turns it into the stored `Session`.
-class AuthenticatedSession {
+class ZELVORA_EXPORT AuthenticatedSession {
  public:
   enum class State { New, Reset, Authenticated };
 

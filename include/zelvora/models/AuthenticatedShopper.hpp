@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The body that authenticates the merchant's shopper into the current session.
-class AuthenticatedShopper {
+class ZELVORA_EXPORT AuthenticatedShopper {
  public:
   std::optional<std::string> sessionId;
   std::optional<std::string> merchantShopperId;

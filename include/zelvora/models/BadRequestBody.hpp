@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The body of a reply by which the platform rejects a request.
-class BadRequestBody {
+class ZELVORA_EXPORT BadRequestBody {
  public:
   enum class Status { error };
   enum class ModelError { request };

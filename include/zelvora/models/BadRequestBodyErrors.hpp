@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // One rejected parameter of a request and why it was rejected.
-class BadRequestBodyErrors {
+class ZELVORA_EXPORT BadRequestBodyErrors {
  public:
   std::optional<std::string> param;
   std::optional<std::string> error;

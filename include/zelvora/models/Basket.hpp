@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The shopper's basket: what is in it, what it costs and where it stands in the checkout.
-class Basket {
+class ZELVORA_EXPORT Basket {
  public:
   using State = BasketFlowState;
   using Tags = BasketTag;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // One line of a basket: a SKU, how many of it and its price in cents.
-class BasketLineItem {
+class ZELVORA_EXPORT BasketLineItem {
  public:
   std::optional<std::string> sku;
   std::optional<double> qty;

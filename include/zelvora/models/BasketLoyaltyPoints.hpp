@@ -6,7 +6,7 @@ namespace zelvora {
 
 // The body that spends a number of the shopper's loyalty points on a basket; zero takes them off
 // again.
-class BasketLoyaltyPoints {
+class ZELVORA_EXPORT BasketLoyaltyPoints {
  public:
   std::optional<std::string> basketId;
   std::optional<std::int64_t> points;

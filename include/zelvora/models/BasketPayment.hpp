@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The body of a payment and of its preview: which basket, paid with which instrument.
-class BasketPayment {
+class ZELVORA_EXPORT BasketPayment {
  public:
   std::optional<std::string> basketId;
   std::optional<std::string> paymentInstrumentId;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The platform's answer to a payment.
-class BasketPaymentConfirmation {
+class ZELVORA_EXPORT BasketPaymentConfirmation {
  public:
   enum class Status { Error, Ok };
 

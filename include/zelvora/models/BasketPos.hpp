@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The body that ties the current basket to a point of sale.
-class BasketPoS {
+class ZELVORA_EXPORT BasketPoS {
  public:
   std::optional<std::string> basketId;
   std::optional<std::string> posId;

@@ -6,7 +6,7 @@ namespace zelvora {
 
 // The basket as it would stand if paid with one instrument, with the offers that instrument
 // brings.
-class BasketPreview {
+class ZELVORA_EXPORT BasketPreview {
  public:
   using Tags = BasketTag;
   using State = BasketFlowState;

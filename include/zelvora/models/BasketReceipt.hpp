@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // A paid basket together with the receipt of its payment.
-class BasketReceipt {
+class ZELVORA_EXPORT BasketReceipt {
  public:
   using Tags = BasketTag;
   using State = BasketFlowState;

@@ -6,7 +6,7 @@ namespace zelvora {
 
 // The receipt handed to the app when a transaction completes: everything a `Receipt` carries,
 // plus the totals of each SKU.
-class BasketReceiptNotification {
+class ZELVORA_EXPORT BasketReceiptNotification {
  public:
   std::optional<ModelList<SkuOffer>> offers;
   std::optional<ModelList<ReceiptProductOffer>> productOffers;

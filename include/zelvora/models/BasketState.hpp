@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // Where a basket stands after the point of sale moved it on.
-class BasketState {
+class ZELVORA_EXPORT BasketState {
  public:
   using Status = BasketFlowState;
 

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The changes the app makes to the current basket.
-class BasketUpdateParam {
+class ZELVORA_EXPORT BasketUpdateParam {
  public:
   using Tags = BasketTag;
 

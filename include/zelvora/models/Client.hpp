@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The body that opens a session for this device.
-class Client {
+class ZELVORA_EXPORT Client {
  public:
   std::optional<std::string> deviceId;
   std::optional<std::string> merchantId;

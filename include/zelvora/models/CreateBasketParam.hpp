@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The body that opens a basket in the current session.
-class CreateBasketParam {
+class ZELVORA_EXPORT CreateBasketParam {
  public:
   std::optional<std::string> sessionId;
 };

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // How a basket is fulfilled: paid in the store or not, and until when its goods are reserved.
-class Fulfillment {
+class ZELVORA_EXPORT Fulfillment {
  public:
   std::optional<bool> payInStore;
   std::optional<Date> reserveDate;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // A postal address of the shopper, for shipping or billing.
-class IdentityAddress {
+class ZELVORA_EXPORT IdentityAddress {
  public:
   std::optional<std::string> addr1;
   std::optional<std::string> addr2;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // Where a session is: a store, a zip code or a geographic position.
-class LocationInfo {
+class ZELVORA_EXPORT LocationInfo {
  public:
   enum class Format { geo, store, zip };
 

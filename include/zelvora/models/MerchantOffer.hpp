@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // An offer of the merchant attached to a basket's receipt.
-class MerchantOffer {
+class ZELVORA_EXPORT MerchantOffer {
  public:
   std::optional<std::string> id;
   std::optional<std::string> merchantId;

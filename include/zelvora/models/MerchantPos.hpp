@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The point of sale a basket was tied to, as the merchant labels it.
-class MerchantPoS {
+class ZELVORA_EXPORT MerchantPoS {
  public:
   std::optional<std::string> posId;
   std::optional<std::string> merchantPosLabel;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The body that moves the current basket on at the point of sale: scan complete, ready for payment.
-class MobilePos {
+class ZELVORA_EXPORT MobilePos {
  public:
   std::optional<std::string> basketId;
 };

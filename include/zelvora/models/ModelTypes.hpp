@@ -2,6 +2,7 @@
 
 // What every model header needs: every field is optional, nested models are shared.
 #include <zelvora/Date.hpp>
+#include <zelvora/Export.hpp>
 #include <zelvora/RawValue.hpp>
 #include <zelvora/models/Forward.hpp>
 

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // One payment recorded on a receipt: the instrument that paid and the amount in cents.
-class Payment {
+class ZELVORA_EXPORT Payment {
  public:
   using CardType = CardKind;
 

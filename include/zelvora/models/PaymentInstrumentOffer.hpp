@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // A card in the shopper's wallet and the offers that come with paying by it.
-class PaymentInstrumentOffer {
+class ZELVORA_EXPORT PaymentInstrumentOffer {
  public:
   using CardType = CardKind;
 

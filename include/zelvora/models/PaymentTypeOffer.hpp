@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // A discount the merchant ties to a kind of card, given in cents or as a percentage.
-class PaymentTypeOffer {
+class ZELVORA_EXPORT PaymentTypeOffer {
  public:
   using PaymentType = CardKind;
 

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // One SKU of a merchant's product, priced in cents.
-class Product {
+class ZELVORA_EXPORT Product {
  public:
   std::optional<std::string> description;
   std::optional<std::string> imageUrl;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // What sets one SKU of a product apart from the others.
-class ProductFeaturesMap {
+class ZELVORA_EXPORT ProductFeaturesMap {
  public:
   std::optional<std::string> size;
   std::optional<std::string> color;

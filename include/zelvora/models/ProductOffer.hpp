@@ -6,7 +6,7 @@ namespace zelvora {
 
 // A promotional offer on a product, as published through one channel. The app may build one to
 // send back in a basket update.
-class ProductOffer {
+class ZELVORA_EXPORT ProductOffer {
  public:
   enum class Channel { email, facebook, googleProductSearch, print, display };
   enum class ModelType { specialPrice, percentDiscount, fixedDiscount };

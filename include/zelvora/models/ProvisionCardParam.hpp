@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // A card the app adds to the shopper's wallet, with its details as the shopper typed them.
-class ProvisionCardParam {
+class ZELVORA_EXPORT ProvisionCardParam {
  public:
   using CardType = CardKind;
 

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // One finished purchase as the platform recorded it.
-class Receipt {
+class ZELVORA_EXPORT Receipt {
  public:
   std::optional<ModelList<SkuOffer>> offers;
   std::optional<ModelList<ReceiptProductOffer>> productOffers;

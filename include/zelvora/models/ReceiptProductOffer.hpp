@@ -6,7 +6,7 @@
 namespace zelvora {
 
 // A product offer as a receipt records it: the kind and value of the offer, not its terms.
-class ReceiptProductOffer {
+class ZELVORA_EXPORT ReceiptProductOffer {
  public:
   using Channel = ProductOffer::Channel;
   using ModelType = ProductOffer::ModelType;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The shopper's receipt history, as one reply.
-class Receipts {
+class ZELVORA_EXPORT Receipts {
  public:
   std::optional<ModelList<Receipt>> receipts;
 };

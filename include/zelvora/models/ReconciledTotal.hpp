@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The totals of one SKU of a basket, in the units of `TotalSummary`.
-class ReconciledTotal {
+class ZELVORA_EXPORT ReconciledTotal {
  public:
   std::optional<std::string> sku;
   std::optional<std::int64_t> total;

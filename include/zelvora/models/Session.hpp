@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The device session the platform opened for this app, later authenticated for a shopper.
-class Session {
+class ZELVORA_EXPORT Session {
  public:
   enum class State { New, Authenticated, Reset };
 

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The body that makes one of the shopper's cards the default.
-class SetDefaultPaymentInstrumentParam {
+class ZELVORA_EXPORT SetDefaultPaymentInstrumentParam {
  public:
   std::optional<std::string> shopperId;
   std::optional<std::string> paymentInstrumentId;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The platform's answer to a change of the shopper's default card.
-class SetDefaultPaymentInstrumentValue {
+class ZELVORA_EXPORT SetDefaultPaymentInstrumentValue {
  public:
   std::optional<std::string> shopperId;
   std::optional<std::string> paymentInstrumentId;

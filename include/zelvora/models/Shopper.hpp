@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The shopper of the current session and the payment instruments in the shopper's wallet.
-class Shopper {
+class ZELVORA_EXPORT Shopper {
  public:
   std::optional<std::string> id;
   std::optional<std::string> merchantId;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The shopper's loyalty points: those already redeemed and those still to spend.
-class ShopperLoyalty {
+class ZELVORA_EXPORT ShopperLoyalty {
  public:
   std::optional<std::string> shopperId;
   std::optional<std::int64_t> redeemedPoints;

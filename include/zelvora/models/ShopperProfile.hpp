@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The shopper's profile as the platform keeps it.
-class ShopperProfile {
+class ZELVORA_EXPORT ShopperProfile {
  public:
   std::optional<std::string> paymentInstrumentId;
   std::optional<std::string> email;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // Where and how one SKU of a merchant can be had.
-class SkuFulfillment {
+class ZELVORA_EXPORT SkuFulfillment {
  public:
   std::optional<bool> isBopus;
   std::optional<std::string> merchantId;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // A discount on one SKU, given in cents or as a percentage.
-class SkuOffer {
+class ZELVORA_EXPORT SkuOffer {
  public:
   std::optional<std::string> description;
   std::optional<std::string> imageUrl;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // A store that carries a SKU.
-class StoreBase {
+class ZELVORA_EXPORT StoreBase {
  public:
   std::optional<std::string> name;
   std::optional<std::string> address;

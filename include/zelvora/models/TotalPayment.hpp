@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The totals of a basket that fall to one payment instrument, in the units of `TotalSummary`.
-class TotalPayment {
+class ZELVORA_EXPORT TotalPayment {
  public:
   std::optional<std::string> paymentInstrumentId;
   std::optional<std::int64_t> discountedTotal;

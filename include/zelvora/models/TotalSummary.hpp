@@ -6,7 +6,7 @@ namespace zelvora {
 
 // The totals of a whole basket, in cents but for `discountPct`, a whole-number percentage. They
 // are carried as the platform sends them; nothing here checks that they add up.
-class TotalSummary {
+class ZELVORA_EXPORT TotalSummary {
  public:
   std::optional<std::int64_t> discountedTotal;
   std::optional<std::int64_t> productOfferCents;

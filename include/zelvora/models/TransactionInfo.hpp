@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // How a transaction ended and how its goods reach the shopper.
-class TransactionInfo {
+class ZELVORA_EXPORT TransactionInfo {
  public:
   enum class Status { abandoned, completed, canceled };
   // Unrelated to the `zelvora::Fulfillment` model: only the way the goods leave the store.

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The changes the app asks for in the shopper's profile, and the platform's answer to them.
-class UpdateShopperProfile {
+class ZELVORA_EXPORT UpdateShopperProfile {
  public:
   std::optional<std::string> firstName;
   std::optional<std::string> lastName;

@@ -5,7 +5,7 @@
 namespace zelvora {
 
 // The card a provisioning added, and the wallet it went into.
-class WalletPaymentInstrumentInfo {
+class ZELVORA_EXPORT WalletPaymentInstrumentInfo {
  public:
   std::optional<std::string> walletId;
   std::optional<std::string> paymentInstrumentId;
