@@ -2,15 +2,22 @@
 #   cmake -DNM=<nm> -DLIBRARY=<libzelvora.so> -DHEADERS=<include/zelvora> -P CheckExports.cmake
 # The public names are what the headers mark ZELVORA_EXPORT. Every name of the SDK that an exported
 # symbol mentions must be one of them: a function, its class, or a type that a standard-library
-# instantiation is made for. A symbol outside every namespace (a C function, a global) fails too.
+# instantiation is made for. A symbol outside every namespace (a C function, a global) fails too,
+# and so does a public class left unmarked, which an app could not link against.
 
 cmake_minimum_required(VERSION 3.25)
 
 file(GLOB_RECURSE headers "${HEADERS}/*.hpp")
 set(public "")
+set(unmarked "")
 foreach(header IN LISTS headers)
   file(READ "${header}" text)
   string(REGEX REPLACE "#define[^\n]*" "" text "${text}")
+  string(REGEX MATCHALL "\n(class|struct) [A-Za-z_0-9]+( final)? *[:{]" definitions "${text}")
+  foreach(definition IN LISTS definitions)
+    string(STRIP "${definition}" definition)
+    list(APPEND unmarked "${header}: ${definition}")
+  endforeach()
   string(REGEX MATCHALL "class ZELVORA_EXPORT [A-Za-z_0-9]+" classes "${text}")
   string(REGEX MATCHALL "ZELVORA_EXPORT [^;{}()]+\\(" functions "${text}")
   foreach(declaration IN LISTS classes functions)
@@ -20,6 +27,10 @@ foreach(header IN LISTS headers)
 endforeach()
 if(NOT public)
   message(FATAL_ERROR "no ZELVORA_EXPORT declarations under ${HEADERS}")
+endif()
+if(unmarked)
+  list(JOIN unmarked "\n  " text)
+  message(FATAL_ERROR "public classes without ZELVORA_EXPORT:\n  ${text}")
 endif()
 
 execute_process(COMMAND "${NM}" -DC --defined-only "${LIBRARY}"
