@@ -6,11 +6,16 @@
 //
 // VardeloHMAC.hmacSha256Hex(keyBytes, messageBytes) is the same over arrays of byte values, and
 // VardeloHMAC.utf8Bytes(text) the UTF-8 encoding it uses (a lone surrogate becomes U+FFFD).
+//
+// Every request is signed, nearly always under the same secret, so the work is arranged to be small
+// per call: the key's inner and outer hash states are computed once per secret, the text is encoded
+// into a buffer that is kept between calls, and the SHA-256 core works on 32-bit integers in typed
+// arrays allocated once.
 
 var VardeloHMAC = (function () {
   'use strict';
 
-  var K = [
+  var K = new Int32Array([
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
     0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
@@ -19,15 +24,120 @@ var VardeloHMAC = (function () {
     0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2
-  ];
+  ]);
+
+  var INITIAL_STATE = new Int32Array([
+    0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19
+  ]);
 
   var BLOCK_SIZE = 64;
+  var DIGEST_SIZE = 32;
+  // The most that padding adds to a message: the 0x80 byte, up to 63 zero bytes, the 8-byte length.
+  var PADDING_ROOM = BLOCK_SIZE + 8;
 
-  function utf8Bytes(text) {
-    var bytes = [];
-    for (var i = 0; i < text.length; i++) {
+  // Scratch space kept between calls. Nothing in it outlives a call's result.
+  var schedule = new Int32Array(64);
+  var buffer = new Uint8Array(1024);
+  var state = new Int32Array(8);
+
+  // "00" to "ff", indexed by byte value.
+  var HEX = [];
+  for (var byteValue = 0; byteValue < 256; byteValue++) HEX.push((byteValue < 16 ? '0' : '') + byteValue.toString(16));
+
+  // The buffer grown to hold at least `size` bytes, its first `kept` bytes preserved.
+  function reserve(size, kept) {
+    if (buffer.length >= size) return;
+    var grown = new Uint8Array(Math.max(size, buffer.length * 2));
+    grown.set(buffer.subarray(0, kept));
+    buffer = grown;
+  }
+
+  // SHA-256's compression of one block, whose 16 words are in schedule[0..15], into `hash`.
+  function compress(hash) {
+    var w = schedule;
+    var t;
+    for (t = 16; t < 64; t++) {
+      var x = w[t - 15], y = w[t - 2];
+      var s0 = ((x >>> 7) | (x << 25)) ^ ((x >>> 18) | (x << 14)) ^ (x >>> 3);
+      var s1 = ((y >>> 17) | (y << 15)) ^ ((y >>> 19) | (y << 13)) ^ (y >>> 10);
+      w[t] = (w[t - 16] + s0 + w[t - 7] + s1) | 0;
+    }
+    var a = hash[0], b = hash[1], c = hash[2], d = hash[3];
+    var e = hash[4], f = hash[5], g = hash[6], h = hash[7];
+    for (t = 0; t < 64; t++) {
+      var sum1 = ((e >>> 6) | (e << 26)) ^ ((e >>> 11) | (e << 21)) ^ ((e >>> 25) | (e << 7));
+      var choice = (e & f) ^ (~e & g);
+      var temp1 = (h + sum1 + choice + K[t] + w[t]) | 0;
+      var sum0 = ((a >>> 2) | (a << 30)) ^ ((a >>> 13) | (a << 19)) ^ ((a >>> 22) | (a << 10));
+      var majority = (a & b) ^ (a & c) ^ (b & c);
+      h = g;
+      g = f;
+      f = e;
+      e = (d + temp1) | 0;
+      d = c;
+      c = b;
+      b = a;
+      a = (temp1 + sum0 + majority) | 0;
+    }
+    hash[0] = (hash[0] + a) | 0;
+    hash[1] = (hash[1] + b) | 0;
+    hash[2] = (hash[2] + c) | 0;
+    hash[3] = (hash[3] + d) | 0;
+    hash[4] = (hash[4] + e) | 0;
+    hash[5] = (hash[5] + f) | 0;
+    hash[6] = (hash[6] + g) | 0;
+    hash[7] = (hash[7] + h) | 0;
+  }
+
+  // Compresses the whole blocks of bytes[0..end) into `hash`; end is a multiple of 64.
+  function absorb(hash, bytes, end) {
+    for (var block = 0; block < end; block += BLOCK_SIZE) {
+      for (var t = 0, i = block; t < 16; t++, i += 4) {
+        schedule[t] = (bytes[i] << 24) | (bytes[i + 1] << 16) | (bytes[i + 2] << 8) | bytes[i + 3];
+      }
+      compress(hash);
+    }
+  }
+
+  // Finishes a hash whose state has absorbed `prefixLength` bytes already, over the message in
+  // buffer[0..length): pads the message in place and compresses it.
+  function finish(hash, length, prefixLength) {
+    var total = prefixLength + length;
+    var end = (((length + 8) >> 6) + 1) << 6;
+    buffer[length] = 0x80;
+    buffer.fill(0, length + 1, end - 8);
+    var highBits = Math.floor(total / 0x20000000);  // total * 8 does not fit 32 bits past 512 MiB
+    var lowBits = total << 3;                       // ToInt32 wraps first, as the low word needs
+    buffer[end - 8] = highBits >>> 24;
+    buffer[end - 7] = highBits >>> 16;
+    buffer[end - 6] = highBits >>> 8;
+    buffer[end - 5] = highBits;
+    buffer[end - 4] = lowBits >>> 24;
+    buffer[end - 3] = lowBits >>> 16;
+    buffer[end - 2] = lowBits >>> 8;
+    buffer[end - 1] = lowBits;
+    absorb(hash, buffer, end);
+  }
+
+  // Encodes text as UTF-8 into buffer[0..), with PADDING_ROOM to spare, and returns its length.
+  function encodeText(text) {
+    var count = text.length;
+    reserve(count + PADDING_ROOM, 0);
+    var i = 0;
+    // Request texts are nearly always ASCII: one byte per character.
+    for (; i < count; i++) {
+      var code = text.charCodeAt(i);
+      if (code >= 0x80) break;
+      buffer[i] = code;
+    }
+    if (i === count) return count;
+
+    // The rest takes at most three bytes per UTF-16 unit (a surrogate pair gives four for two).
+    reserve(i + (count - i) * 3 + PADDING_ROOM, i);
+    var n = i;
+    for (; i < count; i++) {
       var c = text.charCodeAt(i);
-      if (c >= 0xd800 && c <= 0xdbff && i + 1 < text.length) {
+      if (c >= 0xd800 && c <= 0xdbff && i + 1 < count) {
         var low = text.charCodeAt(i + 1);
         if (low >= 0xdc00 && low <= 0xdfff) {
           c = 0x10000 + ((c - 0xd800) << 10) + (low - 0xdc00);
@@ -36,108 +146,113 @@ var VardeloHMAC = (function () {
       }
       if (c >= 0xd800 && c <= 0xdfff) c = 0xfffd;  // a surrogate without its partner
       if (c < 0x80) {
-        bytes.push(c);
+        buffer[n++] = c;
       } else if (c < 0x800) {
-        bytes.push(0xc0 | (c >> 6), 0x80 | (c & 0x3f));
+        buffer[n++] = 0xc0 | (c >> 6);
+        buffer[n++] = 0x80 | (c & 0x3f);
       } else if (c < 0x10000) {
-        bytes.push(0xe0 | (c >> 12), 0x80 | ((c >> 6) & 0x3f), 0x80 | (c & 0x3f));
+        buffer[n++] = 0xe0 | (c >> 12);
+        buffer[n++] = 0x80 | ((c >> 6) & 0x3f);
+        buffer[n++] = 0x80 | (c & 0x3f);
       } else {
-        bytes.push(0xf0 | (c >> 18), 0x80 | ((c >> 12) & 0x3f), 0x80 | ((c >> 6) & 0x3f), 0x80 | (c & 0x3f));
+        buffer[n++] = 0xf0 | (c >> 18);
+        buffer[n++] = 0x80 | ((c >> 12) & 0x3f);
+        buffer[n++] = 0x80 | ((c >> 6) & 0x3f);
+        buffer[n++] = 0x80 | (c & 0x3f);
       }
     }
-    return bytes;
+    return n;
   }
 
-  function rotr(x, n) {
-    return (x >>> n) | (x << (32 - n));
+  // Copies an array of byte values into buffer[0..), with PADDING_ROOM to spare.
+  function copyBytes(bytes) {
+    reserve(bytes.length + PADDING_ROOM, 0);
+    for (var i = 0; i < bytes.length; i++) buffer[i] = bytes[i];
+    return bytes.length;
   }
 
-  // SHA-256 of an array of byte values, as an array of 32 byte values.
-  function sha256(bytes) {
-    var length = bytes.length;
-    var wordCount = (((length + 8) >> 6) + 1) << 4;
-    var words = new Array(wordCount);
-    var i;
-    for (i = 0; i < wordCount; i++) words[i] = 0;
-    for (i = 0; i < length; i++) words[i >> 2] |= bytes[i] << (24 - (i & 3) * 8);
-    words[length >> 2] |= 0x80 << (24 - (length & 3) * 8);
-    words[wordCount - 2] = Math.floor(length / 0x20000000);  // the bit length, high word
-    words[wordCount - 1] = (length << 3) >>> 0;              // and low word
-
-    var h0 = 0x6a09e667, h1 = 0xbb67ae85, h2 = 0x3c6ef372, h3 = 0xa54ff53a;
-    var h4 = 0x510e527f, h5 = 0x9b05688c, h6 = 0x1f83d9ab, h7 = 0x5be0cd19;
-    var w = new Array(64);
-    for (var block = 0; block < wordCount; block += 16) {
-      var t;
-      for (t = 0; t < 16; t++) w[t] = words[block + t] | 0;
-      for (t = 16; t < 64; t++) {
-        var x = w[t - 15], y = w[t - 2];
-        var s0 = rotr(x, 7) ^ rotr(x, 18) ^ (x >>> 3);
-        var s1 = rotr(y, 17) ^ rotr(y, 19) ^ (y >>> 10);
-        w[t] = (w[t - 16] + s0 + w[t - 7] + s1) | 0;
+  // The hash states of an HMAC key after its inner (0x36) and outer (0x5c) padded blocks, for a key
+  // in buffer[0..length). A key longer than a block is hashed first, as HMAC asks.
+  function keyStates(length) {
+    var key = new Uint8Array(BLOCK_SIZE);
+    if (length > BLOCK_SIZE) {
+      state.set(INITIAL_STATE);
+      finish(state, length, 0);
+      for (var i = 0; i < 8; i++) {
+        key[4 * i] = state[i] >>> 24;
+        key[4 * i + 1] = state[i] >>> 16;
+        key[4 * i + 2] = state[i] >>> 8;
+        key[4 * i + 3] = state[i];
       }
-      var a = h0, b = h1, c = h2, d = h3, e = h4, f = h5, g = h6, h = h7;
-      for (t = 0; t < 64; t++) {
-        var sum1 = rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25);
-        var choice = (e & f) ^ (~e & g);
-        var temp1 = (h + sum1 + choice + K[t] + w[t]) | 0;
-        var sum0 = rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22);
-        var majority = (a & b) ^ (a & c) ^ (b & c);
-        var temp2 = (sum0 + majority) | 0;
-        h = g;
-        g = f;
-        f = e;
-        e = (d + temp1) | 0;
-        d = c;
-        c = b;
-        b = a;
-        a = (temp1 + temp2) | 0;
-      }
-      h0 = (h0 + a) | 0;
-      h1 = (h1 + b) | 0;
-      h2 = (h2 + c) | 0;
-      h3 = (h3 + d) | 0;
-      h4 = (h4 + e) | 0;
-      h5 = (h5 + f) | 0;
-      h6 = (h6 + g) | 0;
-      h7 = (h7 + h) | 0;
+    } else {
+      key.set(buffer.subarray(0, length));
     }
-
-    var digest = [];
-    var state = [h0, h1, h2, h3, h4, h5, h6, h7];
-    for (i = 0; i < 8; i++) {
-      digest.push((state[i] >>> 24) & 0xff, (state[i] >>> 16) & 0xff, (state[i] >>> 8) & 0xff, state[i] & 0xff);
-    }
-    return digest;
+    return { inner: padded(key, 0x36), outer: padded(key, 0x5c) };
   }
 
-  function hmacSha256(key, message) {
-    if (key.length > BLOCK_SIZE) key = sha256(key);
-    var inner = new Array(BLOCK_SIZE);
-    var outer = new Array(BLOCK_SIZE);
-    for (var i = 0; i < BLOCK_SIZE; i++) {
-      var byte = i < key.length ? key[i] : 0;
-      inner[i] = byte ^ 0x36;
-      outer[i] = byte ^ 0x5c;
-    }
-    return sha256(outer.concat(sha256(inner.concat(message))));
+  // The initial state after absorbing the key's block xor-ed with `pad`.
+  function padded(key, pad) {
+    var block = new Uint8Array(BLOCK_SIZE);
+    for (var i = 0; i < BLOCK_SIZE; i++) block[i] = key[i] ^ pad;
+    var hash = new Int32Array(INITIAL_STATE);
+    absorb(hash, block, BLOCK_SIZE);
+    return hash;
   }
 
-  function hex(bytes) {
-    var digits = '0123456789abcdef';
+  // The HMAC, as hex, of the message in buffer[0..length) under prepared key states.
+  function hmacHex(keys, length) {
+    state.set(keys.inner);
+    finish(state, length, BLOCK_SIZE);
+    // The outer hash's message is the inner digest: one block with its padding, built as words.
+    for (var t = 0; t < 8; t++) schedule[t] = state[t];
+    schedule[8] = 0x80000000 | 0;
+    for (t = 9; t < 15; t++) schedule[t] = 0;
+    schedule[15] = (BLOCK_SIZE + DIGEST_SIZE) * 8;
+    state.set(keys.outer);
+    compress(state);
+    return hexOf(state);
+  }
+
+  function hexOf(hash) {
     var text = '';
-    for (var i = 0; i < bytes.length; i++) text += digits.charAt(bytes[i] >> 4) + digits.charAt(bytes[i] & 0x0f);
+    for (var i = 0; i < 8; i++) {
+      var word = hash[i];
+      text += HEX[word >>> 24] + HEX[(word >>> 16) & 0xff] + HEX[(word >>> 8) & 0xff] + HEX[word & 0xff];
+    }
     return text;
+  }
+
+  // The key states of the last secret signed with. A different secret replaces them, so a signature
+  // is never made with another secret's states.
+  var cachedSecret = null;
+  var cachedKeys = null;
+
+  function keysForSecret(secret) {
+    if (secret !== cachedSecret) {
+      var keys = keyStates(encodeText(secret));
+      cachedSecret = secret;
+      cachedKeys = keys;
+    }
+    return cachedKeys;
+  }
+
+  function utf8Bytes(text) {
+    return Array.prototype.slice.call(buffer.subarray(0, encodeText(String(text))));
   }
 
   return {
     utf8Bytes: utf8Bytes,
     hmacSha256Hex: function (keyBytes, messageBytes) {
-      return hex(hmacSha256(keyBytes, messageBytes));
+      var keys = keyStates(copyBytes(keyBytes));
+      return hmacHex(keys, copyBytes(messageBytes));
+    },
+    signature: function (text, secret) {
+      var keys = keysForSecret(secret);
+      return hmacHex(keys, encodeText(text));
     }
   };
 })();
 
 function generateSignature(text, secret) {
-  return VardeloHMAC.hmacSha256Hex(VardeloHMAC.utf8Bytes(String(secret)), VardeloHMAC.utf8Bytes(String(text)));
+  return VardeloHMAC.signature(String(text), String(secret));
 }
