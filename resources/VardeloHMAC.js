@@ -4,13 +4,13 @@
 // as UTF-8, as 64 lower-case hexadecimal digits. Plain JavaScript: it runs in a bare script context,
 // without WebCrypto or any other host object.
 //
-// VardeloHMAC.hmacSha256Hex(keyBytes, messageBytes) is the same over arrays of byte values, and
-// VardeloHMAC.utf8Bytes(text) the UTF-8 encoding it uses (a lone surrogate becomes U+FFFD).
+// VardeloHMAC.hmacSha256Hex(keyBytes, messageBytes) is the same over arrays of byte values. A lone
+// surrogate in a text is encoded as U+FFFD.
 //
 // Every request is signed, nearly always under the same secret, so the work is arranged to be small
 // per call: the key's inner and outer hash states are computed once per secret, the text is encoded
 // into a buffer that is kept between calls, and the SHA-256 core works on 32-bit integers in typed
-// arrays allocated once.
+// arrays allocated once. The buffer only grows: it ends up the size of the largest text signed.
 
 var VardeloHMAC = (function () {
   'use strict';
@@ -40,9 +40,9 @@ var VardeloHMAC = (function () {
   var buffer = new Uint8Array(1024);
   var state = new Int32Array(8);
 
-  // "00" to "ff", indexed by byte value.
-  var HEX = [];
-  for (var byteValue = 0; byteValue < 256; byteValue++) HEX.push((byteValue < 16 ? '0' : '') + byteValue.toString(16));
+  var HEX_DIGIT_CODES = [];
+  for (var digit = 0; digit < 16; digit++) HEX_DIGIT_CODES.push('0123456789abcdef'.charCodeAt(digit));
+  var hexCodes = new Array(64).fill(0);
 
   // The buffer grown to hold at least `size` bytes, its first `kept` bytes preserved.
   function reserve(size, kept) {
@@ -52,32 +52,58 @@ var VardeloHMAC = (function () {
     buffer = grown;
   }
 
+  function bigSigma0(a) {
+    return ((a >>> 2) | (a << 30)) ^ ((a >>> 13) | (a << 19)) ^ ((a >>> 22) | (a << 10));
+  }
+
+  function bigSigma1(e) {
+    return ((e >>> 6) | (e << 26)) ^ ((e >>> 11) | (e << 21)) ^ ((e >>> 25) | (e << 7));
+  }
+
   // SHA-256's compression of one block, whose 16 words are in schedule[0..15], into `hash`.
+  //
+  // Eight rounds per loop pass: instead of shifting a..h down one place each round, the variables
+  // take turns. In round t the variable playing "h" receives the new "a", and the one playing "d"
+  // the new "e"; after eight rounds every variable is back in its own role. Each round line is
+  //   h += Σ1(e) + Ch(e, f, g) + K[t] + W[t];  d += h;  h += Σ0(a) + Maj(a, b, c)
+  // with Ch(e, f, g) = g ^ (e & (f ^ g)) and Maj(a, b, c) = (a & b) | (c & (a | b)).
+  // `| 0` keeps every sum a 32-bit integer, so the engine never leaves integer arithmetic.
   function compress(hash) {
     var w = schedule;
     var t;
     for (t = 16; t < 64; t++) {
       var x = w[t - 15], y = w[t - 2];
-      var s0 = ((x >>> 7) | (x << 25)) ^ ((x >>> 18) | (x << 14)) ^ (x >>> 3);
-      var s1 = ((y >>> 17) | (y << 15)) ^ ((y >>> 19) | (y << 13)) ^ (y >>> 10);
-      w[t] = (w[t - 16] + s0 + w[t - 7] + s1) | 0;
+      var sigma0 = ((x >>> 7) | (x << 25)) ^ ((x >>> 18) | (x << 14)) ^ (x >>> 3);
+      var sigma1 = ((y >>> 17) | (y << 15)) ^ ((y >>> 19) | (y << 13)) ^ (y >>> 10);
+      w[t] = (w[t - 16] + sigma0 + w[t - 7] + sigma1) | 0;
     }
     var a = hash[0], b = hash[1], c = hash[2], d = hash[3];
     var e = hash[4], f = hash[5], g = hash[6], h = hash[7];
-    for (t = 0; t < 64; t++) {
-      var sum1 = ((e >>> 6) | (e << 26)) ^ ((e >>> 11) | (e << 21)) ^ ((e >>> 25) | (e << 7));
-      var choice = (e & f) ^ (~e & g);
-      var temp1 = (h + sum1 + choice + K[t] + w[t]) | 0;
-      var sum0 = ((a >>> 2) | (a << 30)) ^ ((a >>> 13) | (a << 19)) ^ ((a >>> 22) | (a << 10));
-      var majority = (a & b) ^ (a & c) ^ (b & c);
-      h = g;
-      g = f;
-      f = e;
-      e = (d + temp1) | 0;
-      d = c;
-      c = b;
-      b = a;
-      a = (temp1 + sum0 + majority) | 0;
+    for (t = 0; t < 64; t += 8) {
+      h = (h + bigSigma1(e) + (g ^ (e & (f ^ g))) + K[t] + w[t]) | 0;
+      d = (d + h) | 0;
+      h = (h + bigSigma0(a) + ((a & b) | (c & (a | b)))) | 0;
+      g = (g + bigSigma1(d) + (f ^ (d & (e ^ f))) + K[t + 1] + w[t + 1]) | 0;
+      c = (c + g) | 0;
+      g = (g + bigSigma0(h) + ((h & a) | (b & (h | a)))) | 0;
+      f = (f + bigSigma1(c) + (e ^ (c & (d ^ e))) + K[t + 2] + w[t + 2]) | 0;
+      b = (b + f) | 0;
+      f = (f + bigSigma0(g) + ((g & h) | (a & (g | h)))) | 0;
+      e = (e + bigSigma1(b) + (d ^ (b & (c ^ d))) + K[t + 3] + w[t + 3]) | 0;
+      a = (a + e) | 0;
+      e = (e + bigSigma0(f) + ((f & g) | (h & (f | g)))) | 0;
+      d = (d + bigSigma1(a) + (c ^ (a & (b ^ c))) + K[t + 4] + w[t + 4]) | 0;
+      h = (h + d) | 0;
+      d = (d + bigSigma0(e) + ((e & f) | (g & (e | f)))) | 0;
+      c = (c + bigSigma1(h) + (b ^ (h & (a ^ b))) + K[t + 5] + w[t + 5]) | 0;
+      g = (g + c) | 0;
+      c = (c + bigSigma0(d) + ((d & e) | (f & (d | e)))) | 0;
+      b = (b + bigSigma1(g) + (a ^ (g & (h ^ a))) + K[t + 6] + w[t + 6]) | 0;
+      f = (f + b) | 0;
+      b = (b + bigSigma0(c) + ((c & d) | (e & (c | d)))) | 0;
+      a = (a + bigSigma1(f) + (h ^ (f & (g ^ h))) + K[t + 7] + w[t + 7]) | 0;
+      e = (e + a) | 0;
+      a = (a + bigSigma0(b) + ((b & c) | (d & (b | c)))) | 0;
     }
     hash[0] = (hash[0] + a) | 0;
     hash[1] = (hash[1] + b) | 0;
@@ -103,37 +129,40 @@ var VardeloHMAC = (function () {
   // buffer[0..length): pads the message in place and compresses it.
   function finish(hash, length, prefixLength) {
     var total = prefixLength + length;
-    var end = (((length + 8) >> 6) + 1) << 6;
-    buffer[length] = 0x80;
-    buffer.fill(0, length + 1, end - 8);
+    var end = (Math.floor((length + 8) / BLOCK_SIZE) + 1) * BLOCK_SIZE;
+    var bytes = buffer;
+    bytes[length] = 0x80;
+    bytes.fill(0, length + 1, end - 8);
     var highBits = Math.floor(total / 0x20000000);  // total * 8 does not fit 32 bits past 512 MiB
     var lowBits = total << 3;                       // ToInt32 wraps first, as the low word needs
-    buffer[end - 8] = highBits >>> 24;
-    buffer[end - 7] = highBits >>> 16;
-    buffer[end - 6] = highBits >>> 8;
-    buffer[end - 5] = highBits;
-    buffer[end - 4] = lowBits >>> 24;
-    buffer[end - 3] = lowBits >>> 16;
-    buffer[end - 2] = lowBits >>> 8;
-    buffer[end - 1] = lowBits;
-    absorb(hash, buffer, end);
+    bytes[end - 8] = highBits >>> 24;  // a Uint8Array keeps the low 8 bits of what it is given
+    bytes[end - 7] = highBits >>> 16;
+    bytes[end - 6] = highBits >>> 8;
+    bytes[end - 5] = highBits;
+    bytes[end - 4] = lowBits >>> 24;
+    bytes[end - 3] = lowBits >>> 16;
+    bytes[end - 2] = lowBits >>> 8;
+    bytes[end - 1] = lowBits;
+    absorb(hash, bytes, end);
   }
 
   // Encodes text as UTF-8 into buffer[0..), with PADDING_ROOM to spare, and returns its length.
   function encodeText(text) {
     var count = text.length;
     reserve(count + PADDING_ROOM, 0);
+    var bytes = buffer;
     var i = 0;
     // Request texts are nearly always ASCII: one byte per character.
     for (; i < count; i++) {
       var code = text.charCodeAt(i);
       if (code >= 0x80) break;
-      buffer[i] = code;
+      bytes[i] = code;
     }
     if (i === count) return count;
 
     // The rest takes at most three bytes per UTF-16 unit (a surrogate pair gives four for two).
     reserve(i + (count - i) * 3 + PADDING_ROOM, i);
+    bytes = buffer;
     var n = i;
     for (; i < count; i++) {
       var c = text.charCodeAt(i);
@@ -146,29 +175,29 @@ var VardeloHMAC = (function () {
       }
       if (c >= 0xd800 && c <= 0xdfff) c = 0xfffd;  // a surrogate without its partner
       if (c < 0x80) {
-        buffer[n++] = c;
+        bytes[n++] = c;
       } else if (c < 0x800) {
-        buffer[n++] = 0xc0 | (c >> 6);
-        buffer[n++] = 0x80 | (c & 0x3f);
+        bytes[n++] = 0xc0 | (c >> 6);
+        bytes[n++] = 0x80 | (c & 0x3f);
       } else if (c < 0x10000) {
-        buffer[n++] = 0xe0 | (c >> 12);
-        buffer[n++] = 0x80 | ((c >> 6) & 0x3f);
-        buffer[n++] = 0x80 | (c & 0x3f);
+        bytes[n++] = 0xe0 | (c >> 12);
+        bytes[n++] = 0x80 | ((c >> 6) & 0x3f);
+        bytes[n++] = 0x80 | (c & 0x3f);
       } else {
-        buffer[n++] = 0xf0 | (c >> 18);
-        buffer[n++] = 0x80 | ((c >> 12) & 0x3f);
-        buffer[n++] = 0x80 | ((c >> 6) & 0x3f);
-        buffer[n++] = 0x80 | (c & 0x3f);
+        bytes[n++] = 0xf0 | (c >> 18);
+        bytes[n++] = 0x80 | ((c >> 12) & 0x3f);
+        bytes[n++] = 0x80 | ((c >> 6) & 0x3f);
+        bytes[n++] = 0x80 | (c & 0x3f);
       }
     }
     return n;
   }
 
   // Copies an array of byte values into buffer[0..), with PADDING_ROOM to spare.
-  function copyBytes(bytes) {
-    reserve(bytes.length + PADDING_ROOM, 0);
-    for (var i = 0; i < bytes.length; i++) buffer[i] = bytes[i];
-    return bytes.length;
+  function copyBytes(values) {
+    reserve(values.length + PADDING_ROOM, 0);
+    buffer.set(values);
+    return values.length;
   }
 
   // The hash states of an HMAC key after its inner (0x36) and outer (0x5c) padded blocks, for a key
@@ -213,13 +242,15 @@ var VardeloHMAC = (function () {
     return hexOf(state);
   }
 
+  // The digest as 64 hex digits. The digits' character codes are gathered and turned into a string
+  // in one step: a string built by concatenation would have to be flattened piece by piece when it
+  // is read out.
   function hexOf(hash) {
-    var text = '';
     for (var i = 0; i < 8; i++) {
       var word = hash[i];
-      text += HEX[word >>> 24] + HEX[(word >>> 16) & 0xff] + HEX[(word >>> 8) & 0xff] + HEX[word & 0xff];
+      for (var j = 0; j < 8; j++) hexCodes[8 * i + j] = HEX_DIGIT_CODES[(word >>> (28 - 4 * j)) & 0xf];
     }
-    return text;
+    return String.fromCharCode.apply(null, hexCodes);
   }
 
   // The key states of the last secret signed with. A different secret replaces them, so a signature
@@ -236,12 +267,7 @@ var VardeloHMAC = (function () {
     return cachedKeys;
   }
 
-  function utf8Bytes(text) {
-    return Array.prototype.slice.call(buffer.subarray(0, encodeText(String(text))));
-  }
-
   return {
-    utf8Bytes: utf8Bytes,
     hmacSha256Hex: function (keyBytes, messageBytes) {
       var keys = keyStates(copyBytes(keyBytes));
       return hmacHex(keys, copyBytes(messageBytes));
