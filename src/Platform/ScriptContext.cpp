@@ -4,11 +4,19 @@
 
 #include <JavaScriptCore/JavaScript.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace zelvora::platform {
 
 namespace {
+
+// Request texts are nearly always ASCII, which widens to UTF-16 unit for unit without decoding.
+std::u16string utf16Of(std::string_view utf8) {
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
+    return std::u16string(utf8.begin(), utf8.end());
+  return internal::utf8ToUtf16(utf8);
+}
 
 // A JSStringRef released at the end of its scope.
 class JSString {
@@ -16,7 +24,7 @@ class JSString {
   explicit JSString(JSStringRef string) : string_(string) {}
   // UTF-8 text, ill-formed sequences repaired to U+FFFD; embedded NUL characters are kept.
   explicit JSString(std::string_view utf8) {
-    const std::u16string utf16 = internal::utf8ToUtf16(utf8);
+    const std::u16string utf16 = utf16Of(utf8);
     string_ =
         JSStringCreateWithCharacters(reinterpret_cast<const JSChar*>(utf16.data()), utf16.size());
   }
@@ -57,8 +65,10 @@ std::optional<std::string> textOf(JSContextRef context, JSValueRef value) {
 JavaScriptCoreContext::JavaScriptCoreContext() : context_(JSGlobalContextCreate(nullptr)) {}
 
 JavaScriptCoreContext::~JavaScriptCoreContext() {
-  if (context_)
-    JSGlobalContextRelease(context_);
+  if (!context_)
+    return;
+  forgetSigningState();
+  JSGlobalContextRelease(context_);
 }
 
 void JavaScriptCoreContext::evaluate(std::string_view script) {
@@ -69,6 +79,7 @@ std::optional<std::string> JavaScriptCoreContext::evaluateToString(std::string_v
   std::lock_guard lock(mutex_);
   if (!context_)
     return std::nullopt;
+  forgetSigningState();
   JSString source(script);
   JSValueRef exception = nullptr;
   JSValueRef result = JSEvaluateScript(context_, source.get(), nullptr, nullptr, 1, &exception);
@@ -79,27 +90,58 @@ std::optional<std::string> JavaScriptCoreContext::evaluateToString(std::string_v
 
 std::string JavaScriptCoreContext::signature(std::string_view text, std::string_view secret) {
   std::lock_guard lock(mutex_);
-  if (!context_)
+  JSObjectRef function = signingFunction();
+  if (!function)
     return {};
-  JSValueRef exception = nullptr;
-  JSString name(JSStringCreateWithUTF8CString("generateSignature"));
-  JSValueRef function =
-      JSObjectGetProperty(context_, JSContextGetGlobalObject(context_), name.get(), &exception);
-  if (exception || !function || !JSValueIsObject(context_, function))
-    return {};
-  JSObjectRef functionObject = JSValueToObject(context_, function, &exception);
-  if (exception || !functionObject || !JSObjectIsFunction(context_, functionObject))
-    return {};
-
   JSString textArgument(text);
-  JSString secretArgument(secret);
   const JSValueRef arguments[] = {JSValueMakeString(context_, textArgument.get()),
-                                  JSValueMakeString(context_, secretArgument.get())};
-  JSValueRef result =
-      JSObjectCallAsFunction(context_, functionObject, nullptr, 2, arguments, &exception);
+                                  secretValue(secret)};
+  JSValueRef exception = nullptr;
+  JSValueRef result = JSObjectCallAsFunction(context_, function, nullptr, 2, arguments, &exception);
   if (exception)
     return {};
   return textOf(context_, result).value_or(std::string());
+}
+
+JSObjectRef JavaScriptCoreContext::signingFunction() {
+  if (!context_ || signingFunctionLookedUp_)
+    return signingFunction_;
+  signingFunctionLookedUp_ = true;
+  JSValueRef exception = nullptr;
+  JSString name(JSStringCreateWithUTF8CString("generateSignature"));
+  JSValueRef value =
+      JSObjectGetProperty(context_, JSContextGetGlobalObject(context_), name.get(), &exception);
+  if (exception || !value || !JSValueIsObject(context_, value))
+    return nullptr;
+  JSObjectRef object = JSValueToObject(context_, value, &exception);
+  if (exception || !object || !JSObjectIsFunction(context_, object))
+    return nullptr;
+  JSValueProtect(context_, object);
+  signingFunction_ = object;
+  return object;
+}
+
+JSValueRef JavaScriptCoreContext::secretValue(std::string_view secret) {
+  if (secretValue_ && secret == secret_)
+    return secretValue_;
+  if (secretValue_)
+    JSValueUnprotect(context_, secretValue_);
+  JSString string(secret);
+  secretValue_ = JSValueMakeString(context_, string.get());
+  JSValueProtect(context_, secretValue_);
+  secret_ = secret;
+  return secretValue_;
+}
+
+void JavaScriptCoreContext::forgetSigningState() {
+  if (signingFunction_)
+    JSValueUnprotect(context_, signingFunction_);
+  if (secretValue_)
+    JSValueUnprotect(context_, secretValue_);
+  signingFunction_ = nullptr;
+  signingFunctionLookedUp_ = false;
+  secretValue_ = nullptr;
+  secret_.clear();
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 struct OpaqueJSContext;  // JavaScriptCore's JSGlobalContextRef points to one
+struct OpaqueJSValue;    // and its JSValueRef and JSObjectRef to one of these
 
 namespace zelvora::platform {
 
@@ -25,6 +26,10 @@ class ScriptContext {
 
 // A context of JavaScriptCore's C API. One mutex serialises every use of it: JavaScriptCore asks
 // for explicit synchronisation when a context is used from several threads.
+//
+// Signing is on every request's path, so the context keeps the generateSignature function it found
+// (looked up again after each evaluation, the only way other code can change it) and the last
+// secret's script string.
 class JavaScriptCoreContext final : public ScriptContext {
  public:
   // A new, empty context.
@@ -34,6 +39,8 @@ class JavaScriptCoreContext final : public ScriptContext {
   JavaScriptCoreContext& operator=(const JavaScriptCoreContext&) = delete;
 
   void evaluate(std::string_view script) override;
+  // A generateSignature that rebinds the global name while it runs is called as found until the
+  // next evaluation.
   std::string signature(std::string_view text, std::string_view secret) override;
 
   // The script's result as text; absent when it throws or yields undefined or null.
@@ -43,8 +50,19 @@ class JavaScriptCoreContext final : public ScriptContext {
   bool valid() const { return context_ != nullptr; }
 
  private:
+  // The global generateSignature when it is a function, else null; the mutex is held.
+  ::OpaqueJSValue* signingFunction();
+  // The secret as a script string, reused while it stays the same; the mutex is held.
+  const ::OpaqueJSValue* secretValue(std::string_view secret);
+  // Drops what was kept from the script; the mutex is held.
+  void forgetSigningState();
+
   std::mutex mutex_;
   ::OpaqueJSContext* context_;
+  bool signingFunctionLookedUp_ = false;
+  ::OpaqueJSValue* signingFunction_ = nullptr;  // protected from collection while kept
+  std::string secret_;
+  const ::OpaqueJSValue* secretValue_ = nullptr;  // secret_ as a script string, protected
 };
 
 // The process-wide script context, created (empty) the first time it is used and then kept; absent
