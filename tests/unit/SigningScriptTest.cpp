@@ -135,6 +135,25 @@ TEST_F(SigningScriptTest, EveryLengthAroundTheBlockBoundaries) {
   }
 }
 
+TEST_F(SigningScriptTest, EachSignatureUsesItsOwnSecretAndWholeText) {
+  // The script keeps the last secret's key states and a text buffer that grows: taking turns
+  // between secrets (one longer than a block, hashed first) and between empty and > 64 KiB texts
+  // must never sign with a stale key or a stale byte.
+  const std::string longSecret(100, 'k');
+  const std::string longMixed = std::string(70000, 'a') + "\xC3\xA9\xE2\x82\xAC" + "tail";
+  const std::string longAscii(66000, 'b');
+  const std::vector<std::pair<std::string, std::string>> turns = {
+      {"body", "secret-A"},       {"body", "secret-B"}, {"body", "secret-A"},
+      {"", "secret-A"},           {"", "secret-B"},     {"body", longSecret},
+      {"body", longSecret + "!"}, {"body", longSecret}, {longMixed, "secret-A"},
+      {longAscii, "secret-B"},    {"", longSecret},     {"body", "secret-A"},
+  };
+  for (const auto& [text, secret] : turns) {
+    EXPECT_EQ(context_.signature(text, secret), test::opensslHmacSha256Hex(secret, text))
+        << text.size() << " bytes under " << secret;
+  }
+}
+
 TEST_F(SigningScriptTest, IllFormedUtf8IsSignedAsItsRepairedText) {
   // 0xFF and a cut-off three-byte sequence each become U+FFFD (EF BF BD).
   const std::string text =
