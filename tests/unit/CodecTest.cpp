@@ -113,30 +113,44 @@ TEST(Codec, EmptyIsKeptApartFromAbsentAndFalse) {
   EXPECT_EQ(session->isActive, false);
   EXPECT_EQ(encodeToJSON(*session),
             Json::parse(R"({"merchant-id":"","location-info":[],"is-active":false})"));
+
+  const Json emptyParts = Json::parse(R"({"summary":{},"loyalty-points":0,"tags":[]})");
+  const auto basket = Decoders::decode<std::shared_ptr<Basket>>(emptyParts);
+  ASSERT_TRUE(basket);
+  EXPECT_NE(basket.value()->summary, nullptr);
+  EXPECT_EQ(encodeToJSON(*basket.value()), emptyParts);
 }
 
 TEST(Codec, AWrongTypedFieldFailsTheWholeModelWithItsMessage) {
   const struct {
+    const char* model;
     const char* text;
     std::string message;
   } cases[] = {
-      {R"({"merchant-id":"m","token":5})",
+      {"Session", R"({"merchant-id":"m","token":5})",
        "Source 5 is not convertible to type String: Maybe swagger file is insufficient"},
-      {R"({"is-active":"yes"})",
+      {"Session", R"({"is-active":"yes"})",
        "Source yes is not convertible to type Bool: Maybe swagger file is insufficient"},
-      {R"({"created":"yesterday"})", "formatter failed to parse yesterday"},
-      {R"({"location-info":{"zip":"1"}})", ""},
-      {R"({"location-info":[{"zip":"1"},"2"]})", ""},
-      {R"({"location-info":[{"geo":[1,"2"]}]})",
+      {"Session", R"({"created":"yesterday"})", "formatter failed to parse yesterday"},
+      {"Session", R"({"location-info":{"zip":"1"}})", ""},
+      {"Session", R"({"location-info":[{"zip":"1"},"2"]})", ""},
+      {"Session", R"({"location-info":[{"geo":[1,"2"]}]})",
        "Source 2 is not convertible to type Double: Maybe swagger file is insufficient"},
-      {R"([])", ""},
-      {R"("session")", ""},
-      {R"(null)", ""},
+      {"Session", R"([])", ""},
+      {"Session", R"("session")", ""},
+      {"Session", R"(null)", ""},
+      {"Basket", R"({"id":"b","summary":[]})", ""},
+      {"Basket", R"({"items":[{"sku":"s"},null]})", ""},
+      {"Basket", R"({"loyalty-points":"40"})",
+       "Source 40 is not convertible to type Int64: Maybe swagger file is insufficient"},
   };
   for (const auto& c : cases) {
-    const auto session = Decoders::decode<std::shared_ptr<Session>>(Json::parse(c.text));
-    ASSERT_FALSE(session) << c.text;
-    EXPECT_EQ(session.error().what(), c.message) << c.text;
+    try {
+      (*Decoders::find(c.model))(Json::parse(c.text));
+      ADD_FAILURE() << c.model << " decoded " << c.text;
+    } catch (const DecodingError& error) {
+      EXPECT_EQ(error.what(), c.message) << c.model << " " << c.text;
+    }
   }
 }
 
