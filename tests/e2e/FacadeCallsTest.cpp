@@ -1,12 +1,15 @@
-// Every one of the facade's 27 calls on each of its paths: refused by its precondition or by its
-// own Store check before it returns, failed by the transport or by the platform, and successful,
-// each time with exactly one completion, the right request and the Store as it must be after.
+// Every one of the facade's 27 calls, and so every endpoint, on each of its paths: refused by its
+// precondition or by its own Store check before it returns, failed by the transport or by the
+// platform, and successful, each time with exactly one completion, the request byte for byte as
+// the platform must receive it (method, path, headers, body) and the Store as it must be after.
 #include "e2e/FacadeFixture.hpp"
 
 #include "Platform/Device.hpp"
 #include "fake_platform/Fixtures.hpp"
 
 #include <functional>
+#include <string_view>
+#include <utility>
 
 namespace zelvora::test {
 namespace {
@@ -34,9 +37,10 @@ struct FacadeCall {
   // What the call's own Store check reports when an authenticated session lacks every identifier
   // and no merchant id or basket is stored; absent when it checks none of those.
   std::optional<Reason> guard;
-  std::string method;
-  std::function<std::string(const Ids&)> path;
-  std::function<Json(const Ids&)> body;  // absent for a GET
+  // The request and its body exactly as sent; {session}, {shopper}, {basket}, {card} and {device}
+  // stand for the identifiers of the moment. No body for a GET.
+  std::string request;
+  std::string body;
   std::function<void(ZelvoraAPI&, Done)> call;
   // The successful result and the Store after it.
   std::function<void(const Value&, const Ids&)> expectSuccess;
@@ -49,6 +53,20 @@ void PrintTo(const FacadeCall& call, std::ostream* out) {
 }
 
 const std::string kApi = "/api/client";
+
+std::string withIds(std::string text, const Ids& ids) {
+  const std::string device = platform::device()->identifierForVendor().value_or("");
+  const std::pair<std::string_view, const std::string&> values[] = {
+      {"{session}", ids.sessionId}, {"{shopper}", ids.shopperId}, {"{basket}", ids.basketId},
+      {"{card}", ids.cardId},       {"{device}", device},
+  };
+  for (const auto& [name, value] : values) {
+    for (auto at = text.find(name); at != std::string::npos; at = text.find(name, at)) {
+      text.replace(at, name.size(), value);
+    }
+  }
+  return text;
+}
 
 std::shared_ptr<ProvisionCardParam> visaCard() {
   auto card = std::make_shared<ProvisionCardParam>();
@@ -71,44 +89,38 @@ void callAndWait(ZelvoraAPI& api, const std::function<void(ZelvoraAPI&, Done)>& 
   EXPECT_TRUE(runMainLoopUntil([&] { return done; }));
 }
 
+std::string defaultCard() {
+  return Store::session()->shopperId.value() + "-card-1";
+}
+
 void payTheBasket(ZelvoraAPI& api) {
   callAndWait(api, [](ZelvoraAPI& a, Done done) {
-    a.startPayment(Store::session()->shopperId.value() + "-card-1",
-                   erase<BasketPaymentConfirmation>(done));
+    a.startPayment(defaultCard(), erase<BasketPaymentConfirmation>(done));
   });
 }
 
 std::vector<FacadeCall> facadeCalls() {
-  const auto get = [](std::string suffix) {
-    return [suffix](const Ids&) { return kApi + suffix; };
-  };
   const auto storedBasketIs = [](const Ids& i) { EXPECT_EQ(Store::basket()->id, i.basketId); };
+  const auto onShopper = Precondition::authenticatedSession;
+  const std::string payment = R"({"basket-id":"{basket}","payment-instrument-id":"{card}"})";
   return {
-      {"createSession", Precondition::merchant, std::nullopt, "POST", get("/session"),
-       [](const Ids&) {
-         return Json{{"device-id", platform::device()->identifierForVendor().value_or("")},
-                     {"merchant-id", testCredentials().merchantId}};
-       },
+      {"createSession", Precondition::merchant, std::nullopt, "POST /session",
+       R"({"device-id":"{device}","merchant-id":"merchant-e2e"})",
        [](ZelvoraAPI& a, Done d) { a.createSession(erase<Session>(d)); },
        [](const Value& v, const Ids& i) {
          EXPECT_EQ(as<Session>(v), Store::session());
          EXPECT_NE(as<Session>(v)->id, i.sessionId);
          EXPECT_EQ(as<Session>(v)->state, Session::State::New);
        }},
-      {"getCurrentSession", Precondition::authenticatedSession, Reason::sessionNotAvailable, "GET",
-       [](const Ids& i) { return kApi + "/session/" + i.sessionId; }, nullptr,
+      {"getCurrentSession", onShopper, Reason::sessionNotAvailable, "GET /session/{session}", "",
        [](ZelvoraAPI& a, Done d) { a.getCurrentSession(erase<Session>(d)); },
        [](const Value& v, const Ids& i) {
          EXPECT_EQ(as<Session>(v)->id, i.sessionId);
          EXPECT_NE(as<Session>(v), Store::session());
        }},
-      {"authenticateShopper", Precondition::session, std::nullopt, "POST",
-       get("/session/authenticate-shopper"),
-       [](const Ids& i) {
-         return Json{{"session-id", i.sessionId},
-                     {"merchant-shopper-id", "shopper-8"},
-                     {"merchant-auth-token", "auth-8"}};
-       },
+      {"authenticateShopper", Precondition::session, std::nullopt,
+       "POST /session/authenticate-shopper",
+       R"({"merchant-auth-token":"auth-8","merchant-shopper-id":"shopper-8","session-id":"{session}"})",
        [](ZelvoraAPI& a, Done d) {
          a.authenticateShopper("shopper-8", "auth-8", erase<Session>(d));
        },
@@ -117,22 +129,18 @@ std::vector<FacadeCall> facadeCalls() {
          EXPECT_EQ(as<Session>(v)->id, i.sessionId);
          EXPECT_NE(as<Session>(v)->shopperId, i.shopperId);
        }},
-      {"getShopper", Precondition::authenticatedSession, Reason::shopperIdNotAvailable, "GET",
-       [](const Ids& i) { return kApi + "/shopper/" + i.shopperId; }, nullptr,
+      {"getShopper", onShopper, Reason::shopperIdNotAvailable, "GET /shopper/{shopper}", "",
        [](ZelvoraAPI& a, Done d) { a.getShopper(erase<Shopper>(d)); },
        [](const Value& v, const Ids& i) { EXPECT_EQ(as<Shopper>(v)->id, i.shopperId); }},
-      {"getShopperProfile", Precondition::authenticatedSession, Reason::shopperIdNotAvailable,
-       "GET", [](const Ids& i) { return kApi + "/shopper/" + i.shopperId + "/profile"; }, nullptr,
+      {"getShopperProfile", onShopper, Reason::shopperIdNotAvailable,
+       "GET /shopper/{shopper}/profile", "",
        [](ZelvoraAPI& a, Done d) { a.getShopperProfile(erase<ShopperProfile>(d)); },
        [](const Value& v, const Ids&) {
          EXPECT_NE(v, nullptr);
          EXPECT_EQ(as<ShopperProfile>(v), stored().shopperProfile);
        }},
-      {"updateShopperProfile", Precondition::authenticatedSession, Reason::shopperIdNotAvailable,
-       "POST", get("/shopper/profile"),
-       [](const Ids& i) {
-         return Json{{"first-name", "Ada"}, {"shopper-id", i.shopperId}};
-       },
+      {"updateShopperProfile", onShopper, Reason::shopperIdNotAvailable, "POST /shopper/profile",
+       R"({"first-name":"Ada","shopper-id":"{shopper}"})",
        [](ZelvoraAPI& a, Done d) {
          auto profile = std::make_shared<UpdateShopperProfile>();
          profile->firstName = "Ada";
@@ -142,10 +150,8 @@ std::vector<FacadeCall> facadeCalls() {
          EXPECT_EQ(as<UpdateShopperProfile>(v)->firstName, "Ada");
          EXPECT_EQ(stored().shopperProfile, nullptr);
        }},
-      {"getPaymentInstruments", Precondition::authenticatedSession, Reason::shopperIdNotAvailable,
-       "GET",
-       [](const Ids& i) { return kApi + "/shopper/" + i.shopperId + "/payment-instruments"; },
-       nullptr,
+      {"getPaymentInstruments", onShopper, Reason::shopperIdNotAvailable,
+       "GET /shopper/{shopper}/payment-instruments", "",
        [](ZelvoraAPI& a, Done d) {
          a.getPaymentInstruments(erase<ModelList<PaymentInstrumentOffer>>(d));
        },
@@ -155,12 +161,9 @@ std::vector<FacadeCall> facadeCalls() {
          EXPECT_EQ(list->front()->paymentInstrumentId, i.cardId);
          EXPECT_EQ(stored().paymentInstrumentOffers, list);
        }},
-      {"setDefault", Precondition::authenticatedSession, Reason::shopperIdNotAvailable, "POST",
-       get("/shopper/default-payment-instrument"),
-       [](const Ids& i) {
-         return Json{{"shopper-id", i.shopperId},
-                     {"payment-instrument-id", i.shopperId + "-card-2"}};
-       },
+      {"setDefault", onShopper, Reason::shopperIdNotAvailable,
+       "POST /shopper/default-payment-instrument",
+       R"({"payment-instrument-id":"{shopper}-card-2","shopper-id":"{shopper}"})",
        [](ZelvoraAPI& a, Done d) {
          a.setDefault(Store::session()->shopperId.value() + "-card-2",
                       erase<SetDefaultPaymentInstrumentValue>(d));
@@ -169,62 +172,44 @@ std::vector<FacadeCall> facadeCalls() {
          EXPECT_EQ(as<SetDefaultPaymentInstrumentValue>(v)->paymentInstrumentId,
                    i.shopperId + "-card-2");
        }},
-      {"getDefaultPaymentInstrument", Precondition::authenticatedSession,
-       Reason::shopperIdNotAvailable, "GET",
-       [](const Ids& i) {
-         return kApi + "/shopper/" + i.shopperId + "/default-payment-instrument";
-       },
-       nullptr,
+      {"getDefaultPaymentInstrument", onShopper, Reason::shopperIdNotAvailable,
+       "GET /shopper/{shopper}/default-payment-instrument", "",
        [](ZelvoraAPI& a, Done d) {
          a.getDefaultPaymentInstrument(erase<PaymentInstrumentOffer>(d));
        },
        [](const Value& v, const Ids& i) {
          EXPECT_EQ(as<PaymentInstrumentOffer>(v)->paymentInstrumentId, i.cardId);
        }},
-      {"getLoyalty", Precondition::authenticatedSession, Reason::shopperIdNotAvailable, "GET",
-       [](const Ids& i) { return kApi + "/shopper/" + i.shopperId + "/loyalty"; }, nullptr,
+      {"getLoyalty", onShopper, Reason::shopperIdNotAvailable, "GET /shopper/{shopper}/loyalty", "",
        [](ZelvoraAPI& a, Done d) { a.getLoyalty(erase<ShopperLoyalty>(d)); },
        [](const Value& v, const Ids&) {
          EXPECT_EQ(as<ShopperLoyalty>(v)->accruedPoints, fake::fixtures::kInitialLoyaltyPoints);
          EXPECT_EQ(stored().shopperLoyaltyPoints, fake::fixtures::kInitialLoyaltyPoints);
        }},
-      {"getReceipts", Precondition::authenticatedSession, Reason::shopperIdNotAvailable, "GET",
-       [](const Ids& i) { return kApi + "/shopper/" + i.shopperId + "/receipts"; }, nullptr,
-       [](ZelvoraAPI& a, Done d) { a.getReceipts(erase<ModelList<Receipt>>(d)); },
+      {"getReceipts", onShopper, Reason::shopperIdNotAvailable, "GET /shopper/{shopper}/receipts",
+       "", [](ZelvoraAPI& a, Done d) { a.getReceipts(erase<ModelList<Receipt>>(d)); },
        [](const Value& v, const Ids&) { EXPECT_EQ(as<ModelList<Receipt>>(v)->size(), 1u); }},
-      {"provision", Precondition::authenticatedSession, std::nullopt, "POST",
-       get("/provision-payment-instrument"),
-       [](const Ids&) {
-         return Json{{"card-number", "4111111111111111"},
-                     {"card-type", "credit"},
-                     {"card-holder-name", "Ada L"}};
-       },
+      {"provision", onShopper, std::nullopt, "POST /provision-payment-instrument",
+       R"({"card-holder-name":"Ada L","card-number":"4111111111111111","card-type":"credit"})",
        [](ZelvoraAPI& a, Done d) {
          a.provision(visaCard(), erase<WalletPaymentInstrumentInfo>(d));
        },
        [](const Value& v, const Ids&) { EXPECT_NE(v, nullptr); }},
-      {"createBasket", Precondition::authenticatedSession, Reason::sessionNotAvailable, "POST",
-       get("/basket"),
-       [](const Ids& i) {
-         return Json{{"session-id", i.sessionId}};
-       },
+      {"createBasket", onShopper, Reason::sessionNotAvailable, "POST /basket",
+       R"({"session-id":"{session}"})",
        [](ZelvoraAPI& a, Done d) { a.createBasket(erase<Basket>(d)); },
        [](const Value& v, const Ids& i) {
          EXPECT_NE(as<Basket>(v)->id, i.basketId);
          EXPECT_EQ(as<Basket>(v), Store::basket());
        }},
-      {"getBasket", Precondition::authenticatedSession, Reason::basketIdNotAvailable, "GET",
-       [](const Ids& i) { return kApi + "/basket/" + i.basketId; }, nullptr,
+      {"getBasket", onShopper, Reason::basketIdNotAvailable, "GET /basket/{basket}", "",
        [](ZelvoraAPI& a, Done d) { a.getBasket(erase<Basket>(d)); },
        [=](const Value& v, const Ids& i) {
          EXPECT_EQ(as<Basket>(v), Store::basket());
          storedBasketIs(i);
        }},
-      {"updateBasket", Precondition::authenticatedSession, Reason::basketIdNotAvailable, "POST",
-       get("/pos/update-basket"),
-       [](const Ids& i) {
-         return Json{{"basket-id", i.basketId}, {"items", {{{"qty", 2.0}, {"sku", kSku}}}}};
-       },
+      {"updateBasket", onShopper, Reason::basketIdNotAvailable, "POST /pos/update-basket",
+       R"({"basket-id":"{basket}","items":[{"qty":2.0,"sku":"trail-tee-m"}]})",
        [](ZelvoraAPI& a, Done d) {
          auto update = std::make_shared<BasketUpdateParam>();
          update->items = ModelList<BasketLineItem>{std::make_shared<BasketLineItem>()};
@@ -237,104 +222,80 @@ std::vector<FacadeCall> facadeCalls() {
          EXPECT_EQ(as<Basket>(v)->items->front()->qty, 2.0);
          storedBasketIs(i);
        }},
-      {"getMostRecentBasket", Precondition::authenticatedSession, Reason::sessionNotAvailable,
-       "GET", [](const Ids& i) { return kApi + "/basket/most-recent/session/" + i.sessionId; },
-       nullptr, [](ZelvoraAPI& a, Done d) { a.getMostRecentBasket(erase<Basket>(d)); },
+      {"getMostRecentBasket", onShopper, Reason::sessionNotAvailable,
+       "GET /basket/most-recent/session/{session}", "",
+       [](ZelvoraAPI& a, Done d) { a.getMostRecentBasket(erase<Basket>(d)); },
        [](const Value& v, const Ids& i) {
          EXPECT_EQ(as<Basket>(v)->id, i.basketId);
          EXPECT_NE(as<Basket>(v), Store::basket());
        }},
-      {"getActiveBaskets", Precondition::authenticatedSession, Reason::sessionNotAvailable, "GET",
-       [](const Ids& i) { return kApi + "/basket/list-active/session/" + i.sessionId; }, nullptr,
+      {"getActiveBaskets", onShopper, Reason::sessionNotAvailable,
+       "GET /basket/list-active/session/{session}", "",
        [](ZelvoraAPI& a, Done d) { a.getActiveBaskets(erase<ModelList<Basket>>(d)); },
        [](const Value& v, const Ids& i) {
          ASSERT_EQ(as<ModelList<Basket>>(v)->size(), 1u);
          EXPECT_EQ(as<ModelList<Basket>>(v)->front()->id, i.basketId);
        }},
-      {"checkin", Precondition::authenticatedSession, Reason::basketIdNotAvailable, "POST",
-       get("/basket/associate-pos"),
-       [](const Ids& i) {
-         return Json{{"basket-id", i.basketId}, {"pos-id", "pos-2"}};
-       },
+      {"checkin", onShopper, Reason::basketIdNotAvailable, "POST /basket/associate-pos",
+       R"({"basket-id":"{basket}","pos-id":"pos-2"})",
        [](ZelvoraAPI& a, Done d) { a.checkin("pos-2", erase<MerchantPoS>(d)); },
        [](const Value& v, const Ids&) { EXPECT_EQ(as<MerchantPoS>(v)->posId, "pos-2"); }},
-      {"redeemLoyalty", Precondition::authenticatedSession, Reason::basketIdNotAvailable, "POST",
-       get("/basket/loyalty"),
-       [](const Ids& i) {
-         return Json{{"basket-id", i.basketId}, {"points", 120}};
-       },
+      {"redeemLoyalty", onShopper, Reason::basketIdNotAvailable, "POST /basket/loyalty",
+       R"({"basket-id":"{basket}","points":120})",
        [](ZelvoraAPI& a, Done d) { a.redeemLoyalty(120, erase<Basket>(d)); },
        [](const Value& v, const Ids&) {
          EXPECT_EQ(as<Basket>(v)->loyaltyPoints, 120);
          EXPECT_NE(as<Basket>(v), Store::basket());
        }},
-      {"preview", Precondition::authenticatedSession, Reason::basketIdNotAvailable, "POST",
-       get("/payment-preview"),
-       [](const Ids& i) {
-         return Json{{"basket-id", i.basketId}, {"payment-instrument-id", i.cardId}};
-       },
-       [](ZelvoraAPI& a, Done d) {
-         a.preview(Store::session()->shopperId.value() + "-card-1", erase<BasketPreview>(d));
-       },
+      {"preview", onShopper, Reason::basketIdNotAvailable, "POST /payment-preview", payment,
+       [](ZelvoraAPI& a, Done d) { a.preview(defaultCard(), erase<BasketPreview>(d)); },
        [](const Value& v, const Ids& i) {
          EXPECT_EQ(as<BasketPreview>(v)->paymentInstrumentId, i.cardId);
        }},
-      {"startPayment", Precondition::authenticatedSession, Reason::basketIdNotAvailable, "POST",
-       get("/payment"),
-       [](const Ids& i) {
-         return Json{{"basket-id", i.basketId}, {"payment-instrument-id", i.cardId}};
-       },
+      {"startPayment", onShopper, Reason::basketIdNotAvailable, "POST /payment", payment,
        [](ZelvoraAPI& a, Done d) {
-         a.startPayment(Store::session()->shopperId.value() + "-card-1",
-                        erase<BasketPaymentConfirmation>(d));
+         a.startPayment(defaultCard(), erase<BasketPaymentConfirmation>(d));
        },
        [](const Value& v, const Ids& i) {
          EXPECT_EQ(as<BasketPaymentConfirmation>(v)->basketId, i.basketId);
          EXPECT_EQ(as<BasketPaymentConfirmation>(v)->status, BasketPaymentConfirmation::Status::Ok);
        }},
-      {"getPaymentReceipt", Precondition::none, Reason::basketIdNotAvailable, "GET",
-       [](const Ids& i) { return kApi + "/basket/" + i.basketId + "/receipt"; }, nullptr,
+      {"getPaymentReceipt", Precondition::none, Reason::basketIdNotAvailable,
+       "GET /basket/{basket}/receipt", "",
        [](ZelvoraAPI& a, Done d) { a.getPaymentReceipt(erase<BasketReceipt>(d)); },
        [](const Value& v, const Ids& i) {
          EXPECT_EQ(as<BasketReceipt>(v)->id, i.basketId);
          EXPECT_NE(as<BasketReceipt>(v)->receipt, nullptr);
        },
        payTheBasket},
-      {"posCompleteScan", Precondition::authenticatedSession, Reason::basketIdNotAvailable, "POST",
-       get("/pos/complete-scan"),
-       [](const Ids& i) {
-         return Json{{"basket-id", i.basketId}};
-       },
+      {"posCompleteScan", onShopper, Reason::basketIdNotAvailable, "POST /pos/complete-scan",
+       R"({"basket-id":"{basket}"})",
        [](ZelvoraAPI& a, Done d) { a.posCompleteScan(erase<BasketState>(d)); },
        [](const Value& v, const Ids&) {
          EXPECT_EQ(as<BasketState>(v)->status, BasketFlowState::completeScan);
        }},
-      {"posReadyForPayment", Precondition::authenticatedSession, Reason::basketIdNotAvailable,
-       "POST", get("/pos/ready-for-payment"),
-       [](const Ids& i) {
-         return Json{{"basket-id", i.basketId}};
-       },
+      {"posReadyForPayment", onShopper, Reason::basketIdNotAvailable, "POST /pos/ready-for-payment",
+       R"({"basket-id":"{basket}"})",
        [](ZelvoraAPI& a, Done d) { a.posReadyForPayment(erase<BasketState>(d)); },
        [](const Value& v, const Ids&) {
          EXPECT_EQ(as<BasketState>(v)->status, BasketFlowState::readyForPayment);
        }},
-      {"getProductOffer", Precondition::authenticatedSession, std::nullopt, "GET",
-       get("/pos/product-offer/QR-TRAIL-TEE"), nullptr,
+      {"getProductOffer", onShopper, std::nullopt, "GET /pos/product-offer/QR-TRAIL-TEE", "",
        [](ZelvoraAPI& a, Done d) { a.getProductOffer("QR-TRAIL-TEE", erase<ProductOffer>(d)); },
        [](const Value& v, const Ids&) {
          EXPECT_EQ(as<ProductOffer>(v)->id, fake::fixtures::kProductOfferId);
          EXPECT_EQ(stored().productOffer, nullptr);
        }},
-      {"getSkusForProduct", Precondition::authenticatedSession, Reason::merchantIdNotAvailable,
-       "GET", get("/pos/skus/merchant/merchant-e2e/product/trail-tee"), nullptr,
+      {"getSkusForProduct", onShopper, Reason::merchantIdNotAvailable,
+       "GET /pos/skus/merchant/merchant-e2e/product/trail-tee", "",
        [](ZelvoraAPI& a, Done d) {
          a.getSkusForProduct("trail-tee", erase<ModelList<Product>>(d));
        },
        [](const Value& v, const Ids&) {
          EXPECT_EQ(as<ModelList<Product>>(v)->size(), fake::fixtures::kSkus.size());
        }},
-      {"getSkuAvailability", Precondition::authenticatedSession, Reason::merchantIdNotAvailable,
-       "GET", get("/pos/sku-availability/merchant/merchant-e2e/sku/trail-tee-m"), nullptr,
+      {"getSkuAvailability", onShopper, Reason::merchantIdNotAvailable,
+       "GET /pos/sku-availability/merchant/merchant-e2e/sku/trail-tee-m", "",
        [](ZelvoraAPI& a, Done d) { a.getSkuAvailability(kSku, erase<SkuFulfillment>(d)); },
        [](const Value& v, const Ids&) { EXPECT_NE(v, nullptr); }},
   };
@@ -444,11 +405,15 @@ TEST_P(FacadeCalls, ASuccessSendsTheRequestAndKeepsTheStoreInStep) {
   const auto token = Store::session()->token.value();
   const auto outcome = run();
   expectSuccessLater(outcome);
-  const auto request = lastRequest(call.method, call.path(ids_));
+  const auto methodAndPath = withIds(call.request, ids_);
+  const auto space = methodAndPath.find(' ');
+  const auto request =
+      lastRequest(methodAndPath.substr(0, space), kApi + methodAndPath.substr(space + 1));
+  EXPECT_EQ(request.body, withIds(call.body, ids_));
   EXPECT_EQ(request.headers.at("authorization"), "Bearer " + token);
-  if (call.body) {
-    EXPECT_EQ(Json::parse(request.body), call.body(ids_));
-  }
+  EXPECT_EQ(request.headers.at("content-type"), "application/json");
+  EXPECT_EQ(request.headers.at("x-api-key"), testCredentials().apiKey);
+  EXPECT_EQ(request.headers.at("x-correlation-id"), "corr-e2e");
   call.expectSuccess(outcome.value, ids_);
 }
 
