@@ -7,6 +7,7 @@
 #include <random>
 #include <regex>
 #include <string>
+#include <utility>
 
 namespace zelvora::internal {
 namespace {
@@ -15,27 +16,24 @@ std::optional<ServerAddress> parse(const std::string& text) {
   return serverAddressFromHostSetting(text);
 }
 
-TEST(HostSettingTest, HttpsWithoutPortIs443) {
-  EXPECT_EQ(parse("https://platform.example.com"),
-            (ServerAddress{"https", "platform.example.com", 443}));
-}
-
-TEST(HostSettingTest, HttpWithoutPortIs80) {
-  EXPECT_EQ(parse("http://platform.example.com"),
-            (ServerAddress{"http", "platform.example.com", 80}));
-}
-
-TEST(HostSettingTest, ExplicitPortWhateverTheScheme) {
-  EXPECT_EQ(parse("https://platform.test:8443"), (ServerAddress{"https", "platform.test", 8443}));
-  EXPECT_EQ(parse("http://platform.test:443"), (ServerAddress{"http", "platform.test", 443}));
-  EXPECT_EQ(parse("https://platform.test:80"), (ServerAddress{"https", "platform.test", 80}));
-  EXPECT_EQ(parse("http://platform.test:65535"), (ServerAddress{"http", "platform.test", 65535}));
-  EXPECT_EQ(parse("http://platform.test:0080"), (ServerAddress{"http", "platform.test", 80}));
-}
-
-TEST(HostSettingTest, WwwPrefixIsKept) {
-  EXPECT_EQ(parse("https://www.example.com"), (ServerAddress{"https", "www.example.com", 443}));
-  EXPECT_EQ(parse("http://www.example.org:8080"), (ServerAddress{"http", "www.example.org", 8080}));
+TEST(HostSettingTest, SchemeHostAndPortWithTheSchemesDefault) {
+  const std::pair<const char*, ServerAddress> cases[] = {
+      {"https://platform.example.com", {"https", "platform.example.com", 443}},
+      {"http://platform.example.com", {"http", "platform.example.com", 80}},
+      {"https://platform.test:8443", {"https", "platform.test", 8443}},
+      {"http://platform.test:443", {"http", "platform.test", 443}},
+      {"https://platform.test:80", {"https", "platform.test", 80}},
+      {"http://platform.test:65535", {"http", "platform.test", 65535}},
+      {"http://platform.test:0080", {"http", "platform.test", 80}},
+      {"https://www.example.com", {"https", "www.example.com", 443}},
+      {"http://www.example.org:8080", {"http", "www.example.org", 8080}},
+      // Four parts: the host is what lies between "//" and the first inner colon.
+      {"https://a:b.com:8080", {"https", "a", 443}},
+      {"http://user:pw@host.com:8080", {"http", "user", 80}},
+  };
+  for (const auto& [text, address] : cases) {
+    EXPECT_EQ(parse(text), address) << text;
+  }
 }
 
 TEST(HostSettingTest, CapitalsPathsAndQueriesAreRejected) {
@@ -64,12 +62,6 @@ TEST(HostSettingTest, HostPartLengthIsTwoTo256Characters) {
   EXPECT_FALSE(matchesUrlPattern("https://" + std::string(257, 'a') + ".com"));
   // A longer name still matches when it starts with "www.", which the pattern takes apart.
   EXPECT_TRUE(matchesUrlPattern("https://www." + std::string(256, 'a') + ".com"));
-}
-
-TEST(HostSettingTest, ColonInsideTheHostPartGivesTheSchemesDefaultPort) {
-  // Four parts: the host is what lies between "//" and the first inner colon.
-  EXPECT_EQ(parse("https://a:b.com:8080"), (ServerAddress{"https", "a", 443}));
-  EXPECT_EQ(parse("http://user:pw@host.com:8080"), (ServerAddress{"http", "user", 80}));
 }
 
 TEST(HostSettingTest, ThirdPartThatIsNotAPortIsRejected) {
