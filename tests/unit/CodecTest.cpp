@@ -1,12 +1,9 @@
 // The rules every model shares: how JSON values become fields and fields become JSON.
 #include "Models/ModelFields.hpp"
 
-#include <zelvora/models/AuthenticatedSession.hpp>
 #include <zelvora/models/Basket.hpp>
 #include <zelvora/models/Client.hpp>
-#include <zelvora/models/CreateBasketParam.hpp>
 #include <zelvora/models/LocationInfo.hpp>
-#include <zelvora/models/MobilePos.hpp>
 #include <zelvora/models/Session.hpp>
 
 #include <gtest/gtest.h>
@@ -220,19 +217,6 @@ TEST(Codec, ListRepliesUseTheirOwnEntry) {
   EXPECT_FALSE(Decoders::decode<ModelList<Basket>>(Json::parse(R"({"id":"a"})")));
   EXPECT_FALSE(Decoders::decode<ModelList<Basket>>(Json::parse(R"([{"id":"a"},3])")));
   EXPECT_FALSE(Decoders::decode<ModelList<Basket>>(nullptr));
-}
-
-TEST(Codec, ModelsOfTheSameShapeStayTheirOwnTypes) {
-  const Json source =
-      Json::parse(R"({"id":"s1","state":"reset","basket-id":"b","session-id":"s"})");
-  const auto session = Decoders::decode<std::shared_ptr<Session>>(source).value();
-  const auto authenticated =
-      Decoders::decode<std::shared_ptr<AuthenticatedSession>>(source).value();
-  EXPECT_EQ(session->state, Session::State::Reset);
-  EXPECT_EQ(authenticated->state, AuthenticatedSession::State::Reset);
-  EXPECT_EQ(session->id, authenticated->id);
-  EXPECT_EQ(Decoders::decode<std::shared_ptr<MobilePos>>(source).value()->basketId, "b");
-  EXPECT_EQ(Decoders::decode<std::shared_ptr<CreateBasketParam>>(source).value()->sessionId, "s");
 }
 
 TEST(Codec, HostileInputIsRefusedWithoutCrashing) {
