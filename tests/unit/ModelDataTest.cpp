@@ -24,7 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kModelData = fs::path(ZELVORA_TEST_DATA_DIR) / "models";
-constexpr std::string_view kExpectedSuffix = ".expected";
 
 using Recode = Json (*)(const Json&);
 
@@ -39,9 +38,9 @@ Json recode(const Json& source) {
 }
 
 // The models the registry is filled with, by name.
-const std::map<std::string, Recode, std::less<>>& everyModel() {
+const std::map<std::string, Recode>& everyModel() {
   static const auto models = [] {
-    std::map<std::string, Recode, std::less<>> byName;
+    std::map<std::string, Recode> byName;
 #define ZELVORA_ADD_MODEL(Model) byName.emplace(modelName<Model>(), &recode<Model>);
     ZELVORA_FOR_EACH_MODEL(ZELVORA_ADD_MODEL)
 #undef ZELVORA_ADD_MODEL
@@ -118,7 +117,7 @@ TEST_P(ModelData, ReadsEveryKeyOfItsFileAndWritesItBack) {
   const fs::path file = kModelData / (model + ".json");
   ASSERT_TRUE(fs::exists(file)) << model << " has no data file " << file;
   const Json source = readJson(file);
-  const fs::path expectedFile = kModelData / (model + std::string(kExpectedSuffix) + ".json");
+  const fs::path expectedFile = kModelData / (model + ".expected.json");
   const bool writtenOtherwise = fs::exists(expectedFile);
   const Json expected = writtenOtherwise ? readJson(expectedFile) : source;
 
@@ -131,12 +130,7 @@ TEST_P(ModelData, ReadsEveryKeyOfItsFileAndWritesItBack) {
   compare(expected, *written, "", false, differences);
   EXPECT_TRUE(differences.empty()) << model << ":\n" << testing::PrintToString(differences);
 
-  // No field has a default, and a null is no value.
-  Json allNull = source;
-  for (auto& [key, value] : allNull.items()) {
-    value = nullptr;
-  }
-  EXPECT_EQ(recodeOrFail(model, allNull).value_or(nullptr), Json::object());
+  // No field has a default.
   EXPECT_EQ(recodeOrFail(model, Json::object()).value_or(nullptr), Json::object());
 }
 
@@ -150,17 +144,6 @@ std::vector<std::string> modelNames() {
 
 INSTANTIATE_TEST_SUITE_P(EveryModel, ModelData, testing::ValuesIn(modelNames()),
                          [](const auto& model) { return model.param; });
-
-TEST(ModelDataFiles, EachIsNamedAfterAModel) {
-  for (const auto& entry : fs::directory_iterator(kModelData)) {
-    std::string name = entry.path().stem().string();
-    if (name.ends_with(kExpectedSuffix)) {
-      name.resize(name.size() - kExpectedSuffix.size());
-    }
-    EXPECT_EQ(entry.path().extension(), ".json") << entry.path();
-    EXPECT_TRUE(everyModel().contains(name)) << entry.path() << " names no model";
-  }
-}
 
 }  // namespace
 }  // namespace zelvora
