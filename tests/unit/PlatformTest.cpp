@@ -34,17 +34,6 @@ class TemporaryDirectory {
   fs::path path_;
 };
 
-// The source tree's resources/ directory, two levels above this file's directory.
-const fs::path sourceResources =
-    fs::path(__FILE__).parent_path().parent_path().parent_path() / "resources";
-
-TEST(BundleTest, TheBuildTreeUsesTheSourceResources) {
-  EXPECT_EQ(platform::frameworkResourceDirectory(), sourceResources);
-  const auto script = platform::frameworkBundle()->pathForResource("VardeloHMAC", "js");
-  ASSERT_TRUE(script);
-  EXPECT_EQ(*script, sourceResources / "VardeloHMAC.js");
-}
-
 TEST(BundleTest, ADirectoryBundleFindsOnlyItsFiles) {
   TemporaryDirectory directory;
   std::ofstream(directory.path() / "index.html") << "<html></html>";
