@@ -171,18 +171,13 @@ void expectStateAfterRejectedHost() {
   EXPECT_EQ(Constants::serverAddress(), (ServerAddress{"http", "platform.test", 8080}));
 }
 
-// Hosts that fail the pattern, then hosts that match it but whose port is not a port.
+// A host that fails the pattern, and one that matches it but whose port is not a port.
 TEST_F(InitializeTest, StateAfterARejectedHost) {
-  for (const std::string& host :
-       {std::string("HTTPS://platform.example.com"),
-        std::string("https://platform.example.com/api"),
-        std::string("https://platform.example.com?x=1"), std::string("platform.example.com"),
-        std::string("https://a:b.com"), "http://platform.test:" + std::string(30, '7'),
-        std::string("http://platform.test:99999")}) {
+  for (const char* host : {"https://platform.example.com/api", "http://platform.test:99999"}) {
     test::fillStore();
     Constants::setServerAddress({"http", "platform.test", 8080});
     const Outcome outcome = initialize("new-merchant", "new-key", "new-secret",
-                                       {{"host", host},
+                                       {{"host", std::string(host)},
                                         {"correlation-id", std::string("new-correlation")},
                                         {"merchantName", std::string("New Shop")}});
     expectValidationFailure(outcome, Validation::Kind::invalidUrl, host);
