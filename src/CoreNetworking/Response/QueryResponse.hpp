@@ -90,12 +90,9 @@ struct QueryResponse {
 };
 
 // Reads a finished transfer: its error unchanged, status 204 as JSON null whatever the body, an
-// empty body as -9006, else the body parsed as JSON after replacing five HTML entities.
+// empty body as -9006, else the body read by parseReplyText.
 QueryResult<Json> serializeJSON(const std::optional<HTTPURLResponse>& response,
                                 const std::optional<std::string>& data,
                                 const std::optional<Error>& error);
-
-// "&amp;", "&lt;", "&gt;", "&quot;" and "&apos;" replaced, in that order, each over the whole text.
-std::string replaceHtmlEntities(std::string text);
 
 }  // namespace zelvora

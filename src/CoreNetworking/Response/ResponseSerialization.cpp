@@ -1,6 +1,6 @@
 #include "CoreNetworking/Response/QueryResponse.hpp"
 
-#include "Helpers/Expected.hpp"
+#include "CoreNetworking/Response/ReplyText.hpp"
 
 #include <array>
 #include <utility>
@@ -20,29 +20,6 @@ constexpr std::array<std::pair<NetworkingError::ErrorCode, std::string_view>, 7>
      "String could not be serialized. Input data was nil."},
     {NetworkingError::ErrorCode::JSONSerializationFailed, "JSON could not be serialized."},
 }};
-
-void replaceAll(std::string& text, std::string_view from, std::string_view to) {
-  std::string replaced;
-  replaced.reserve(text.size());
-  std::size_t start = 0;
-  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, start)) {
-    replaced.append(text, start, at - start).append(to);
-    start = at + from.size();
-  }
-  if (start == 0) {
-    return;
-  }
-  replaced.append(text, start, std::string::npos);
-  text = std::move(replaced);
-}
-
-Expected<Json, Error> parseJSON(const std::string& text) {
-  try {
-    return Json::parse(text);
-  } catch (const Json::parse_error& error) {
-    return Error::json(error.id, error.what());
-  }
-}
 
 }  // namespace
 
@@ -80,15 +57,6 @@ std::string describeValue(const Json& value) {
   return value.dump();
 }
 
-std::string replaceHtmlEntities(std::string text) {
-  replaceAll(text, "&amp;", "&");
-  replaceAll(text, "&lt;", "<");
-  replaceAll(text, "&gt;", ">");
-  replaceAll(text, "&quot;", "\"");
-  replaceAll(text, "&apos;", "'");
-  return text;
-}
-
 QueryResult<Json> serializeJSON(const std::optional<HTTPURLResponse>& response,
                                 const std::optional<std::string>& data,
                                 const std::optional<Error>& error) {
@@ -101,13 +69,8 @@ QueryResult<Json> serializeJSON(const std::optional<HTTPURLResponse>& response,
   if (!data || data->empty()) {
     return NetworkingError::error(NetworkingError::ErrorCode::JSONSerializationFailed);
   }
-  auto parsed = parseJSON(replaceHtmlEntities(*data));
+  auto parsed = parseReplyText(*data);
   if (!parsed) {
-    // An entity inside a JSON string ("&quot;") can break a reply that was fine as it came.
-    auto raw = parseJSON(*data);
-    if (raw) {
-      return std::move(raw).value();
-    }
     return parsed.error();
   }
   return std::move(parsed).value();
