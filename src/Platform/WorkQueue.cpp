@@ -49,7 +49,16 @@ class Workers {
         task = std::move(tasks_.front());
         tasks_.pop_front();
       }
+      runGuarded(task);
+    }
+  }
+
+  // A task that throws ends alone: the worker goes on serving the tasks queued behind it. Each
+  // task reports its own failures; what reaches here has no one left to tell.
+  static void runGuarded(const std::function<void()>& task) {
+    try {
       task();
+    } catch (...) {
     }
   }
 

@@ -59,6 +59,17 @@ struct Decoded<ModelList<M>> {
   }
 };
 
+// A reply that cannot become a T, for whatever reason (running out of memory on a huge one
+// included), is an error value like any other, so that the completion still runs once.
+template <class T>
+Expected<typename Decoded<T>::Value, DecodingError> decodeGuarded(const Json& json) {
+  try {
+    return Decoded<T>::from(json);
+  } catch (const std::exception& error) {
+    return DecodingError(error.what());
+  }
+}
+
 bool isSuccessStatus(const std::optional<int>& status) {
   return !status || (*status >= 200 && *status <= 299);
 }
@@ -82,7 +93,7 @@ QueryResult<typename Decoded<T>::Value> respond(const QueryResponse<Json>& seria
   if (json.is_null()) {
     return typename Decoded<T>::Value{};
   }
-  auto decoded = Decoded<T>::from(json);
+  auto decoded = decodeGuarded<T>(json);
   if (!decoded) {
     return NetworkingError::error(NetworkingError::ErrorCode::CouldNotConvertResponse);
   }
