@@ -1,5 +1,8 @@
 #include "Queries/Query.hpp"
 
+#include <curl/curl.h>
+
+#include <algorithm>
 #include <array>
 
 namespace zelvora {
@@ -102,6 +105,21 @@ void replaceAll(std::string& text, std::string_view placeholder, const std::stri
   }
 }
 
+// Whether the path holds a "." or ".." segment, which the platform's server would resolve against
+// the segments before it: a scanned code or an id could then aim a signed request at another
+// endpoint. The templates hold none, so any such segment came from a value.
+bool holdsDotSegment(std::string_view path) {
+  for (std::size_t start = 0; start <= path.size();) {
+    const auto end = std::min(path.find('/', start), path.size());
+    const auto segment = path.substr(start, end - start);
+    if (segment == "." || segment == "..") {
+      return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string_view rawValue(ClientAPIPath path) {
@@ -117,12 +135,17 @@ std::optional<ClientAPIPath> clientAPIPathFromRawValue(std::string_view text) {
   return std::nullopt;
 }
 
-Query getQuery(ClientAPIPath path, const std::vector<std::string>& placeholderValues) {
+Expected<Query, Error> getQuery(ClientAPIPath path,
+                                const std::vector<std::string>& placeholderValues) {
   const Endpoint& endpoint = endpointOf(path);
   Query query{endpoint.method, std::string(endpoint.pathTemplate), std::nullopt, Encoding::json(),
               ZelvoraAuthorizedAPIService::fromConstants()};
   for (std::size_t i = 0; i < placeholderValues.size(); ++i) {
     replaceAll(query.path, endpoint.placeholders.at(i), placeholderValues[i]);
+  }
+  if (holdsDotSegment(query.path)) {
+    return Error::curl(CURLE_URL_MALFORMAT, std::string(curl_easy_strerror(CURLE_URL_MALFORMAT)) +
+                                                ": a value makes a \".\" or \"..\" path segment");
   }
   if (path == ClientAPIPath::GetInstantBuyProductOffer) {
     query.encoding = Encoding::urlEncodedInURL();

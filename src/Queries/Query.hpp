@@ -1,7 +1,10 @@
 #pragma once
 
 #include "CoreNetworking/Request/Encoding.hpp"
+#include "Helpers/Expected.hpp"
 #include "Services/ZelvoraAuthorizedAPIService.hpp"
+
+#include <zelvora/Error.hpp>
 
 #include <optional>
 #include <string>
@@ -54,8 +57,11 @@ struct Query {
 };
 
 // A call without a body: the template's placeholders, in order, replaced by the values as they
-// are (escaping is the address's business).
-Query getQuery(ClientAPIPath endpoint, const std::vector<std::string>& placeholderValues);
+// are (escaping is the address's business; a "/" in a value adds segments). A value that would
+// make a "." or ".." segment gives an error of the curl domain (CURLE_URL_MALFORMAT) instead, so
+// that no request is sent.
+Expected<Query, Error> getQuery(ClientAPIPath endpoint,
+                                const std::vector<std::string>& placeholderValues);
 
 // A call whose body is the given JSON object, top-level booleans sent as "true" and "false".
 Query postQuery(ClientAPIPath endpoint, const Json& body);

@@ -3,6 +3,10 @@
 // error, and nothing is sent that should not be.
 #include "e2e/FacadeFixture.hpp"
 
+#include <curl/curl.h>
+
+#include <functional>
+
 namespace zelvora::test {
 namespace {
 
@@ -70,6 +74,49 @@ TEST_F(HostileReplies, EntitiesAreReplacedInValuesAndInRepliesThatNeedThemReplac
     EXPECT_EQ(outcome.value->shopperId, c.shopperId) << c.body;
     EXPECT_EQ(outcome.value->accruedPoints, c.accruedPoints) << c.body;
   }
+}
+
+TEST_F(HostileReplies, AValueThatWouldMakeADotSegmentIsNeverSent) {
+  ASSERT_NO_FATAL_FAILURE(openBasket());
+  const std::string lookAround = "../../basket/list-active/session/" + ids_.sessionId;
+  const struct {
+    std::string name;
+    std::function<void(ZelvoraAPI&, std::function<void(std::optional<Error>)>)> call;
+  } cases[] = {
+      {"product offer QR code",
+       [&](ZelvoraAPI& api, auto done) {
+         api.getProductOffer(lookAround, [done](auto, auto error) { done(error); });
+       }},
+      {"SKU",
+       [](ZelvoraAPI& api, auto done) {
+         api.getSkuAvailability("..", [done](auto, auto error) { done(error); });
+       }},
+      {"product id",
+       [](ZelvoraAPI& api, auto done) {
+         api.getSkusForProduct("p/./x", [done](auto, auto error) { done(error); });
+       }},
+      {"basket id",
+       [&](ZelvoraAPI& api, auto done) {
+         api.getBasket("../" + ids_.basketId, [done](auto, auto error) { done(error); });
+       }},
+  };
+  for (const auto& c : cases) {
+    const auto outcome = await<void>([&](auto done) {
+      c.call(api_, [done](std::optional<Error> error) { done(nullptr, std::move(error)); });
+    });
+    expectErrorLater(outcome, Error::curlDomain, CURLE_URL_MALFORMAT, c.name);
+  }
+  EXPECT_TRUE(platform_->requests().empty());
+  EXPECT_EQ(Store::basket()->id, ids_.basketId);
+}
+
+TEST_F(HostileReplies, EscapedDotsStayALiteralSegment) {
+  ASSERT_NO_FATAL_FAILURE(openBasket());
+  await<Basket>([&](auto done) { api_.getBasket("%2e%2e", done); });
+  const auto requests = platform_->requests();
+  ASSERT_EQ(requests.size(), 1U);
+  EXPECT_EQ(requests.front().target, "/api/client/basket/%252e%252e");
+  EXPECT_EQ(requests.front().path, "/api/client/basket/%2e%2e");
 }
 
 }  // namespace

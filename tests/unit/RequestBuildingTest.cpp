@@ -9,6 +9,7 @@
 
 #include <zelvora/models/Session.hpp>
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 namespace zelvora {
@@ -110,7 +111,7 @@ TEST(Catalogue, FillsTemplatesLiterallyAndMapsMethods) {
   const struct {
     ClientAPIPath endpoint;
     std::vector<std::string> values;
-    std::string path;
+    std::optional<std::string> path;  // none: refused, as it would hold a dot segment
   } cases[] = {
       {ClientAPIPath::LookUpSession, {""}, "/api/client/session/"},
       {ClientAPIPath::LookUpBasket, {"a b"}, "/api/client/basket/a b"},
@@ -121,9 +122,25 @@ TEST(Catalogue, FillsTemplatesLiterallyAndMapsMethods) {
        {"m{sku}", "S"},
        "/api/client/pos/sku-availability/merchant/mS/sku/S"},
       {ClientAPIPath::LookUpShopper, {"{shopper-id}"}, "/api/client/shopper/{shopper-id}"},
+      {ClientAPIPath::LookUpBasket, {"a/b"}, "/api/client/basket/a/b"},
+      {ClientAPIPath::LookUpBasket, {"...a./.b/..."}, "/api/client/basket/...a./.b/..."},
+      {ClientAPIPath::LookUpBasket, {"%2e%2e"}, "/api/client/basket/%2e%2e"},
+      {ClientAPIPath::LookUpBasket, {".."}, std::nullopt},
+      {ClientAPIPath::LookUpReceipt, {"."}, std::nullopt},
+      {ClientAPIPath::LookUpBasket, {"a/../b"}, std::nullopt},
+      {ClientAPIPath::LookUpBasket, {"a/./b"}, std::nullopt},
+      {ClientAPIPath::LookUpBasket, {"a/.."}, std::nullopt},
+      {ClientAPIPath::GetSkusForProduct, {"../m", "p"}, std::nullopt},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(getQuery(c.endpoint, c.values).path, c.path);
+    const auto query = getQuery(c.endpoint, c.values);
+    ASSERT_EQ(query.hasValue(), c.path.has_value()) << c.values.front();
+    if (query) {
+      EXPECT_EQ(query.value().path, c.path);
+    } else {
+      EXPECT_EQ(query.error().domain(), Error::curlDomain);
+      EXPECT_EQ(query.error().code(), CURLE_URL_MALFORMAT);
+    }
   }
   EXPECT_EQ(clientAPIPathFromRawValue("/api/client/payment"), ClientAPIPath::MakePayment);
   EXPECT_FALSE(clientAPIPathFromRawValue("/api/client/Payment"));
@@ -134,7 +151,7 @@ TEST(Catalogue, FillsTemplatesLiterallyAndMapsMethods) {
 // The headers and the signature's check are the end-to-end suite's; here, what only the request
 // builder decides: what is signed and what is sent.
 TEST_F(RequestBuilding, SignsTheDecodedPathAndTheBodyWithBooleansAsText) {
-  const URLRequest get = build(getQuery(ClientAPIPath::LookUpBasket, {"a b?c/d"}));
+  const URLRequest get = build(getQuery(ClientAPIPath::LookUpBasket, {"a b?c/d"}).value());
   EXPECT_EQ(get.url->absoluteString(), "https://platform.test:8443/api/client/basket/a%20b%3Fc/d");
   EXPECT_EQ(script_->signedText.substr(script_->signedText.find("GET")),
             "GET/api/client/basket/a b?c/d");

@@ -139,9 +139,14 @@ void execute(const Query& query, Completion<T> completion) {
 }
 
 template <class T>
-void executeGet(ClientAPIPath path, std::vector<std::string> placeholderValues,
+void executeGet(ClientAPIPath path, const std::vector<std::string>& placeholderValues,
                 Completion<T> completion) {
-  execute<T>(getQuery(path, placeholderValues), std::move(completion));
+  auto query = getQuery(path, placeholderValues);
+  if (!query) {
+    failLater(std::move(completion), query.error());
+    return;
+  }
+  execute<T>(query.value(), std::move(completion));
 }
 
 // A body that has no JSON form is never sent: a signed request without it would be a different
