@@ -43,14 +43,17 @@ void replaceEntitiesInKeys(Json::object_t& object) {
   for (auto entry = object.begin(); entry != object.end();) {
     const auto next = std::next(entry);
     if (mayHoldEntity(entry->first)) {
-      renamed.push_back(object.extract(entry));
+      auto replaced = replaceHtmlEntities(entry->first);
+      if (replaced != entry->first) {
+        renamed.push_back(object.extract(entry));
+        renamed.back().key() = std::move(replaced);
+      }
     }
     entry = next;
   }
-  // Taken out before any is put back, so that one renamed key never meets another still to be
-  // renamed. A key sent as it reads keeps its value when a renamed one would collide with it.
+  // Put back only once all are out, so that a renamed key never meets one still to be renamed. A
+  // key sent as it reads keeps its value when a renamed one would collide with it.
   for (auto& node : renamed) {
-    node.key() = replaceHtmlEntities(std::move(node.key()));
     object.insert(std::move(node));
   }
 }
