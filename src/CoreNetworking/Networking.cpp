@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 
 namespace zelvora {
 namespace {
@@ -128,6 +129,11 @@ void CancellableRequest::finish(std::optional<HTTPURLResponse> response,
   if (!steps.empty()) {
     runInBackground(std::move(steps));
   }
+}
+
+std::optional<std::string> CancellableRequest::takeData() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(data_, std::nullopt);
 }
 
 void CancellableRequest::runInBackground(std::vector<FinishedStep> steps) {

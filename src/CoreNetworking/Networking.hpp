@@ -26,7 +26,7 @@ struct HTTPURLResponse {
 // Alive as long as the transfer or a step waiting for it holds it.
 class CancellableRequest : public std::enable_shared_from_this<CancellableRequest> {
  public:
-  using FinishedStep = std::function<void(const CancellableRequest&)>;
+  using FinishedStep = std::function<void(CancellableRequest&)>;
 
   explicit CancellableRequest(URLRequest originalRequest);
 
@@ -35,6 +35,9 @@ class CancellableRequest : public std::enable_shared_from_this<CancellableReques
   const std::optional<HTTPURLResponse>& response() const { return response_; }
   const std::optional<std::string>& data() const { return data_; }
   const std::optional<Error>& error() const { return error_; }
+  // Hands the body over, leaving none behind, so that the step that reads a big reply never copies
+  // it. Only from a FinishedStep.
+  std::optional<std::string> takeData();
 
   // Runs the step on a background worker once the transfer has finished, at once if it has. The
   // step keeps the request alive until it has run.

@@ -77,7 +77,7 @@ bool isSuccessStatus(const std::optional<int>& status) {
 // What the app gets for a serialised reply: the platform's error, a failing HTTP status, nothing
 // for a reply of no content, or the reply decoded as T.
 template <class T>
-QueryResult<typename Decoded<T>::Value> respond(const QueryResponse<Json>& serialized) {
+QueryResult<typename Decoded<T>::Value> respond(QueryResponse<Json> serialized) {
   if (!serialized.result.isSuccess()) {
     return serialized.result.error();
   }
@@ -126,14 +126,16 @@ void execute(const Query& query, Completion<T> completion) {
   }
   Networking::sharedManager()
       .request(std::move(request).value())
-      ->whenFinished([completion = std::move(completion)](const CancellableRequest& finished) {
+      ->whenFinished([completion = std::move(completion)](CancellableRequest& finished) {
         const auto& response = finished.response();
         QueryResponse<Json> serialized{
             finished.originalRequest(), response,
             response ? std::optional<int>(response->statusCode) : std::nullopt,
-            serializeJSON(response, finished.data(), finished.error())};
-        platform::mainQueue()->post([completion, serialized = std::move(serialized)] {
-          complete(completion, respond<T>(serialized));
+            serializeJSON(response, finished.takeData(), finished.error())};
+        platform::mainQueue()->post([completion, serialized = std::move(serialized)]() mutable {
+          // The reply's document is gone before the app sees the models made from it.
+          const auto result = respond<T>(std::move(serialized));
+          complete(completion, result);
         });
       });
 }

@@ -90,9 +90,8 @@ struct QueryResponse {
 };
 
 // Reads a finished transfer: its error unchanged, status 204 as JSON null whatever the body, an
-// empty body as -9006, else the body read by parseReplyText.
+// empty body as -9006, else the body read by parseReplyText, which takes it over.
 QueryResult<Json> serializeJSON(const std::optional<HTTPURLResponse>& response,
-                                const std::optional<std::string>& data,
-                                const std::optional<Error>& error);
+                                std::optional<std::string> data, const std::optional<Error>& error);
 
 }  // namespace zelvora

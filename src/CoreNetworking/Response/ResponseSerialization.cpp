@@ -58,7 +58,7 @@ std::string describeValue(const Json& value) {
 }
 
 QueryResult<Json> serializeJSON(const std::optional<HTTPURLResponse>& response,
-                                const std::optional<std::string>& data,
+                                std::optional<std::string> data,
                                 const std::optional<Error>& error) {
   if (error) {
     return *error;
@@ -69,7 +69,7 @@ QueryResult<Json> serializeJSON(const std::optional<HTTPURLResponse>& response,
   if (!data || data->empty()) {
     return NetworkingError::error(NetworkingError::ErrorCode::JSONSerializationFailed);
   }
-  auto parsed = parseReplyText(*data);
+  auto parsed = parseReplyText(std::move(*data));
   if (!parsed) {
     return parsed.error();
   }
