@@ -150,7 +150,7 @@ TEST(ReplyMemory, ABigListPeaksAtAFewTimesItsSize) {
              [](auto done) { ClientAPI::getSkusForProduct("m-1", "p-1", std::move(done)); },
              figures);
        },
-       3.5},
+       3.0},
       {"baskets of short fields", "/api/client/basket/list-active/session/s-1", basket,
        [](Figures& figures) {
          fetch<Basket>([](auto done) { ClientAPI::getActiveBaskets("s-1", std::move(done)); },
