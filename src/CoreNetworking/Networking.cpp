@@ -1,7 +1,7 @@
 #include "CoreNetworking/Networking.hpp"
 
+#include "CoreNetworking/Transfer.hpp"
 #include "Helpers/Extensions.hpp"
-#include "Platform/HostOverrides.hpp"
 #include "Platform/WorkQueue.hpp"
 
 #include <curl/curl.h>
@@ -82,15 +82,6 @@ std::optional<CookieLine> parseCookieLine(const char* text) {
   }
   std::getline(fields, line.value);
   return line;
-}
-
-// Any port of an overridden host connects to the same port of its address.
-curl_slist* connectToOverrides() {
-  curl_slist* list = nullptr;
-  for (const auto& [host, address] : platform::hostOverrides()) {
-    list = curl_slist_append(list, (host + "::" + address + ":").c_str());
-  }
-  return list;
 }
 
 }  // namespace
@@ -194,23 +185,10 @@ std::string CancellableRequest::cURLRepresentation() const {
 // ---- the network thread
 
 struct Networking::Impl {
-  struct Transfer {
-    std::shared_ptr<CancellableRequest> request;
-    CURL* easy = nullptr;
-    curl_slist* headers = nullptr;
-    std::string body;
-    std::string received;
-    char errorBuffer[CURL_ERROR_SIZE] = {};
-
-    ~Transfer() {
-      curl_slist_free_all(headers);
-      curl_easy_cleanup(easy);
-    }
-  };
+  using Transfer = internal::Transfer;
 
   CURLM* multi;
   CURLSH* share;
-  curl_slist* connectTo;
   std::mutex shareLocks[CURL_LOCK_DATA_LAST];
   std::atomic<long> idleTimeoutSeconds{kDefaultIdleTimeout.count()};
   std::atomic<std::size_t> connections{0};
@@ -221,7 +199,7 @@ struct Networking::Impl {
   bool stopping = false;
   std::thread thread;
 
-  Impl() : multi(curl_multi_init()), share(curl_share_init()), connectTo(connectToOverrides()) {
+  Impl() : multi(curl_multi_init()), share(curl_share_init()) {
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
@@ -240,7 +218,6 @@ struct Networking::Impl {
     thread.join();
     curl_multi_cleanup(multi);
     curl_share_cleanup(share);
-    curl_slist_free_all(connectTo);
   }
 
   static void lockShare(CURL*, curl_lock_data data, curl_lock_access, void* self) {
@@ -250,56 +227,8 @@ struct Networking::Impl {
     static_cast<Impl*>(self)->shareLocks[data].unlock();
   }
 
-  static size_t collectBody(char* data, size_t size, size_t count, void* transfer) {
-    static_cast<Transfer*>(transfer)->received.append(data, size * count);
-    return size * count;
-  }
-
-  std::unique_ptr<Transfer> makeTransfer(std::shared_ptr<CancellableRequest> request) {
-    auto transfer = std::make_unique<Transfer>();
-    transfer->request = std::move(request);
-    const URLRequest& sent = transfer->request->originalRequest();
-    CURL* easy = transfer->easy = curl_easy_init();
-
-    const std::string url = sent.url->absoluteString();
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
-    curl_easy_setopt(easy, CURLOPT_SHARE, share);
-    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
-    curl_easy_setopt(easy, CURLOPT_CONNECT_TO, connectTo);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, idleTimeoutSeconds.load());
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, idleTimeoutSeconds.load());
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::collectBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
-
-    if (sent.method == "GET") {
-      curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-    } else {
-      curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, sent.method.c_str());
-    }
-    if (sent.body) {
-      transfer->body = *sent.body;
-      curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
-                       static_cast<curl_off_t>(transfer->body.size()));
-      curl_easy_setopt(easy, CURLOPT_POSTFIELDS, transfer->body.data());
-    }
-    // No "Expect: 100-continue" round trip before a body.
-    transfer->headers = curl_slist_append(transfer->headers, "Expect:");
-    for (const auto& [name, value] : sent.headers.entries()) {
-      // "Name;" is how libcurl sends a header with an empty value.
-      const std::string line = value.empty() ? name + ";" : name + ": " + value;
-      transfer->headers = curl_slist_append(transfer->headers, line.c_str());
-    }
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
-    return transfer;
+  internal::TransferSettings settings() const {
+    return {share, std::chrono::seconds(idleTimeoutSeconds.load())};
   }
 
   void finish(CURL* easy, CURLcode result) {
@@ -307,30 +236,9 @@ struct Networking::Impl {
     std::unique_ptr<Transfer> transfer = std::move(found->second);
     active.erase(found);
     curl_multi_remove_handle(multi, easy);
-
-    long status = 0;
-    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-    long opened = 0;
-    curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &opened);
-    connections += static_cast<std::size_t>(opened);
-
-    std::optional<HTTPURLResponse> response;
-    if (status != 0) {
-      char* effectiveUrl = nullptr;
-      curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effectiveUrl);
-      response = HTTPURLResponse{static_cast<int>(status), effectiveUrl ? effectiveUrl : ""};
-    }
-    std::optional<Error> error;
-    if (result != CURLE_OK) {
-      const std::string detail =
-          transfer->errorBuffer[0] != '\0' ? transfer->errorBuffer : curl_easy_strerror(result);
-      error = Error::curl(result, detail);
-    }
-    std::optional<std::string> data;
-    if (!transfer->received.empty() || result == CURLE_OK) {
-      data = std::move(transfer->received);
-    }
-    transfer->request->finish(std::move(response), std::move(data), std::move(error));
+    connections += static_cast<std::size_t>(transfer->connectionsOpened());
+    auto [response, data, error] = transfer->outcome(result);
+    transfer->request().finish(std::move(response), std::move(data), std::move(error));
   }
 
   void addPendingTransfers() {
@@ -340,8 +248,8 @@ struct Networking::Impl {
       added.swap(pending);
     }
     for (auto& transfer : added) {
-      curl_multi_add_handle(multi, transfer->easy);
-      active.emplace(transfer->easy, std::move(transfer));
+      curl_multi_add_handle(multi, transfer->easy());
+      active.emplace(transfer->easy(), std::move(transfer));
     }
   }
 
@@ -390,7 +298,7 @@ Networking::~Networking() = default;
 
 std::shared_ptr<CancellableRequest> Networking::request(URLRequest request) {
   auto cancellable = std::make_shared<CancellableRequest>(std::move(request));
-  auto transfer = impl_->makeTransfer(cancellable);
+  auto transfer = std::make_unique<internal::Transfer>(cancellable, impl_->settings());
   {
     std::lock_guard lock(impl_->pendingMutex);
     impl_->pending.push_back(std::move(transfer));
