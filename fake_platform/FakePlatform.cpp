@@ -14,7 +14,8 @@ namespace zelvora::fake {
 namespace {
 
 HttpResponse scriptedResponse(const ScriptedReply& script) {
-  return HttpResponse{script.status.value_or(200), {}, script.body.value_or("")};
+  return HttpResponse{
+      script.status.value_or(200), {}, script.body.value_or(""), script.streamedBody};
 }
 
 Reaction scriptedReaction(const ScriptedReply& script, HttpResponse response) {
@@ -48,9 +49,9 @@ struct FakePlatform::Impl {
     }
     // Without a canned status or body the platform still acts on the request, as a real one
     // whose answer gets lost would.
-    return scriptedReaction(*script, script->status || script->body
-                                         ? scriptedResponse(*script)
-                                         : platformAnswer(request, signatureValid));
+    const bool canned = script->status || script->body || script->streamedBody;
+    return scriptedReaction(
+        *script, canned ? scriptedResponse(*script) : platformAnswer(request, signatureValid));
   }
 
   HttpResponse platformAnswer(const HttpRequest& request, bool signatureValid) {

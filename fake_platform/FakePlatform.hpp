@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fake_platform/Fixtures.hpp"
+#include "fake_platform/StreamedBody.hpp"
 
 namespace zelvora::fake {
 
@@ -30,11 +31,12 @@ struct RecordedRequest {
 };
 
 // A canned answer for the requests that match a script. With a status or a body, that answer
-// replaces the platform's; without both, the platform handles the request as usual (changing
+// replaces the platform's; without any, the platform handles the request as usual (changing
 // its state) and its own answer goes out after the delay, unless it is dropped or withheld.
 struct ScriptedReply {
   std::optional<int> status{};
   std::optional<std::string> body{};
+  std::optional<StreamedBody> streamedBody{};  // a body too large to hold, or one that trickles
   std::map<std::string, std::string> headers{};
   std::chrono::milliseconds delay{0};
   bool dropConnection = false;  // close the connection without answering

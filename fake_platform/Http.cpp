@@ -8,6 +8,7 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
+#include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http.hpp>
 
@@ -113,23 +114,73 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   void reply() {
     const HttpResponse& planned = reaction_.response;
-    response_ = {};
-    response_.version(version_);
-    response_.result(static_cast<unsigned>(planned.status));
-    response_.keep_alive(keepAlive_);
-    response_.set(http::field::content_type, "application/json");
+    if (planned.streamedBody) {
+      return replyStreamed(*planned.streamedBody);
+    }
+    startMessage(response_);
     if (!forbidsBody(planned.status)) {
       response_.body() = planned.body;
     }
     response_.prepare_payload();
-    for (const auto& [name, value] : planned.headers) {
-      response_.set(name, value);
-    }
+    addScriptedHeaders(response_);
     http::async_write(socket_, response_,
                       [self = shared_from_this()](beast::error_code ec, std::size_t) {
-                        ec || !self->keepAlive_ ? self->close() : self->readHeader();
+                        ec ? self->close() : self->awaitNextRequest();
                       });
   }
+
+  // The header announces the whole length; the body follows piece by piece.
+  void replyStreamed(const StreamedBody& body) {
+    startMessage(streamedHeader_);
+    streamedHeader_.content_length(body.size());
+    addScriptedHeaders(streamedHeader_);
+    headerSerializer_.emplace(streamedHeader_);
+    http::async_write_header(socket_, *headerSerializer_,
+                             [self = shared_from_this(), &body](beast::error_code ec, std::size_t) {
+                               if (ec) {
+                                 return self->close();
+                               }
+                               asio::async_write(self->socket_, asio::buffer(body.head),
+                                                 [self](beast::error_code written, std::size_t) {
+                                                   written ? self->close() : self->writeChunks(0);
+                                                 });
+                             });
+  }
+
+  void writeChunks(std::size_t written) {
+    const StreamedBody& body = *reaction_.response.streamedBody;
+    if (written == body.repeat) {
+      return awaitNextRequest();
+    }
+    timer_.expires_after(body.pause);
+    timer_.async_wait([self = shared_from_this(), &body, written](beast::error_code ec) {
+      if (ec) {
+        return self->close();
+      }
+      asio::async_write(self->socket_, asio::buffer(body.chunk),
+                        [self, written](beast::error_code failed, std::size_t) {
+                          failed ? self->close() : self->writeChunks(written + 1);
+                        });
+    });
+  }
+
+  template <class Body>
+  void startMessage(http::response<Body>& message) const {
+    message = {};
+    message.version(version_);
+    message.result(static_cast<unsigned>(reaction_.response.status));
+    message.keep_alive(keepAlive_);
+    message.set(http::field::content_type, "application/json");
+  }
+
+  template <class Body>
+  void addScriptedHeaders(http::response<Body>& message) const {
+    for (const auto& [name, value] : reaction_.response.headers) {
+      message.set(name, value);
+    }
+  }
+
+  void awaitNextRequest() { keepAlive_ ? readHeader() : close(); }
 
   // An unanswered connection lives until the client gives up or the server stops.
   void awaitClientClose() {
@@ -147,6 +198,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
   http::response<http::string_body> response_;
+  http::response<http::empty_body> streamedHeader_;
+  std::optional<http::response_serializer<http::empty_body>> headerSerializer_;
   Reaction reaction_;
   bool keepAlive_ = true;
   unsigned version_ = 11;

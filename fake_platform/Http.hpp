@@ -5,9 +5,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "fake_platform/StreamedBody.hpp"
 #include "fake_platform/Text.hpp"
 
 // Plain HTTP/1.1 over loopback, kept behind this header so that only one translation unit pays
@@ -25,6 +27,7 @@ struct HttpResponse {
   int status = 200;
   std::map<std::string, std::string> headers;
   std::string body;
+  std::optional<StreamedBody> streamedBody{};  // in place of `body` when present
 };
 
 // A header of a request the server received, named in any letter case; null when absent.
