@@ -192,6 +192,8 @@ struct Networking::Impl {
   std::mutex shareLocks[CURL_LOCK_DATA_LAST];
   std::atomic<long> idleTimeoutSeconds{kDefaultIdleTimeout.count()};
   std::atomic<std::size_t> connections{0};
+  mutable std::mutex faultHookMutex;
+  FaultHook faultHook;
 
   std::mutex pendingMutex;
   std::deque<std::unique_ptr<Transfer>> pending;
@@ -228,17 +230,54 @@ struct Networking::Impl {
   }
 
   internal::TransferSettings settings() const {
-    return {share, std::chrono::seconds(idleTimeoutSeconds.load())};
+    std::lock_guard lock(faultHookMutex);
+    return {share, std::chrono::seconds(idleTimeoutSeconds.load()), faultHook};
   }
 
-  void finish(CURL* easy, CURLcode result) {
+  // Runs one step of a call's handling. Whatever it throws ends that call with the failure; the
+  // thread goes on serving the others.
+  template <class Step>
+  void guarded(CURL* easy, Step step) noexcept {
+    try {
+      step();
+    } catch (...) {
+      try {
+        complete(easy, internal::failedOutcome(internal::currentExceptionText()));
+      } catch (...) {
+        // Not even the failure could be handed over (memory is out): the call stays unanswered
+        // rather than the thread ending.
+      }
+    }
+  }
+
+  // Ends the call with the outcome, once: a call already ended is left alone.
+  void complete(CURL* easy, internal::TransferOutcome outcome) {
     const auto found = active.find(easy);
+    if (found == active.end()) {
+      return;
+    }
     std::unique_ptr<Transfer> transfer = std::move(found->second);
     active.erase(found);
     curl_multi_remove_handle(multi, easy);
     connections += static_cast<std::size_t>(transfer->connectionsOpened());
-    auto [response, data, error] = transfer->outcome(result);
-    transfer->request().finish(std::move(response), std::move(data), std::move(error));
+    transfer->request().finish(std::move(outcome.response), std::move(outcome.data),
+                               std::move(outcome.error));
+  }
+
+  void start(std::unique_ptr<Transfer> transfer) {
+    CURL* easy = transfer->easy();
+    try {
+      active.try_emplace(easy).first->second = std::move(transfer);
+    } catch (...) {
+      auto [response, data, error] = internal::failedOutcome(internal::currentExceptionText());
+      transfer->request().finish(std::move(response), std::move(data), std::move(error));
+      return;
+    }
+    guarded(easy, [&] {
+      if (const CURLMcode code = curl_multi_add_handle(multi, easy); code != CURLM_OK) {
+        complete(easy, internal::failedOutcome(curl_multi_strerror(code)));
+      }
+    });
   }
 
   void addPendingTransfers() {
@@ -248,8 +287,18 @@ struct Networking::Impl {
       added.swap(pending);
     }
     for (auto& transfer : added) {
-      curl_multi_add_handle(multi, transfer->easy());
-      active.emplace(transfer->easy(), std::move(transfer));
+      start(std::move(transfer));
+    }
+  }
+
+  void completeFinishedExchanges() {
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+      if (message->msg == CURLMSG_DONE) {
+        CURL* easy = message->easy_handle;
+        const CURLcode result = message->data.result;
+        guarded(easy, [&] { complete(easy, active.at(easy)->outcome(result)); });
+      }
     }
   }
 
@@ -258,18 +307,21 @@ struct Networking::Impl {
     return stopping;
   }
 
+  void serve() {
+    addPendingTransfers();
+    int running = 0;
+    curl_multi_perform(multi, &running);
+    completeFinishedExchanges();
+    curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+  }
+
   void run() {
     while (!isStopping()) {
-      addPendingTransfers();
-      int running = 0;
-      curl_multi_perform(multi, &running);
-      int queued = 0;
-      while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-        if (message->msg == CURLMSG_DONE) {
-          finish(message->easy_handle, message->data.result);
-        }
+      try {
+        serve();
+      } catch (...) {
+        // Each call's failures end that call (see guarded); nothing may end the thread.
       }
-      curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
     }
     abandonTransfers();
   }
@@ -330,6 +382,16 @@ std::size_t Networking::connectionsOpened() const {
 
 void Networking::setIdleTimeoutForTesting(std::chrono::seconds timeout) {
   impl_->idleTimeoutSeconds = static_cast<long>(timeout.count());
+}
+
+void Networking::setFaultForTesting(FaultHook hook) {
+  std::lock_guard lock(impl_->faultHookMutex);
+  impl_->faultHook = std::move(hook);
+}
+
+void Networking::restoreDefaultsForTesting() {
+  setIdleTimeoutForTesting(kDefaultIdleTimeout);
+  setFaultForTesting(nullptr);
 }
 
 }  // namespace zelvora

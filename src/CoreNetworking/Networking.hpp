@@ -86,6 +86,15 @@ class Networking {
 
   void setIdleTimeoutForTesting(std::chrono::seconds timeout);
 
+  // Where a transfer's own handling can fail on the network thread.
+  enum class TransferStage { header, body, completion };
+  // Called at each stage of the calls started after it is set; a throwing hook stands in for any
+  // failure of the SDK's code there. Empty by default.
+  using FaultHook = std::function<void(TransferStage)>;
+  void setFaultForTesting(FaultHook hook);
+  // Back to the shipped limits, without a fault hook.
+  void restoreDefaultsForTesting();
+
  private:
   Networking();
   struct Impl;

@@ -16,8 +16,27 @@ curl_slist* connectToOverrides() {
 
 }  // namespace
 
+std::string currentExceptionText() {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return "an exception of unknown type";
+  }
+}
+
+TransferOutcome failedOutcome(const std::string& failure) {
+  return {
+      std::nullopt, std::nullopt,
+      Error::curl(CURLE_ABORTED_BY_CALLBACK, "The SDK failed handling the transfer: " + failure)};
+}
+
 Transfer::Transfer(std::shared_ptr<CancellableRequest> request, const TransferSettings& settings)
-    : request_(std::move(request)), easy_(curl_easy_init()), connectTo_(connectToOverrides()) {
+    : request_(std::move(request)),
+      easy_(curl_easy_init()),
+      connectTo_(connectToOverrides()),
+      faultHook_(settings.faultHook) {
   const URLRequest& sent = request_->originalRequest();
   const std::string url = sent.url->absoluteString();
   const long idleSeconds =
@@ -37,7 +56,9 @@ Transfer::Transfer(std::shared_ptr<CancellableRequest> request, const TransferSe
   curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, idleSeconds);
   curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
-  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Transfer::collectBody);
+  curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Transfer::receiveHeader);
+  curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Transfer::receiveBody);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
   setMethodAndBody();
   setHeaders();
@@ -75,12 +96,48 @@ void Transfer::setHeaders() {
   curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
 }
 
-size_t Transfer::collectBody(char* data, size_t size, size_t count, void* self) {
-  static_cast<Transfer*>(self)->received_.append(data, size * count);
-  return size * count;
+template <class Work>
+size_t Transfer::guardedCallback(size_t count, Work work) noexcept {
+  try {
+    work();
+    return count;
+  } catch (...) {
+    callbackFailed_ = true;
+    try {
+      callbackFailure_ = currentExceptionText();
+    } catch (...) {
+      // The outcome reports the failure without its text.
+    }
+    // libcurl aborts when a callback's count differs from the one it passed.
+    return count == 0 ? 1 : 0;
+  }
+}
+
+void Transfer::reachStage(Networking::TransferStage stage) const {
+  if (faultHook_) {
+    faultHook_(stage);
+  }
+}
+
+size_t Transfer::receiveHeader(char*, size_t size, size_t count, void* self) {
+  auto& transfer = *static_cast<Transfer*>(self);
+  return transfer.guardedCallback(size * count,
+                                  [&] { transfer.reachStage(Networking::TransferStage::header); });
+}
+
+size_t Transfer::receiveBody(char* data, size_t size, size_t count, void* self) {
+  auto& transfer = *static_cast<Transfer*>(self);
+  return transfer.guardedCallback(size * count, [&] {
+    transfer.reachStage(Networking::TransferStage::body);
+    transfer.received_.append(data, size * count);
+  });
 }
 
 TransferOutcome Transfer::outcome(CURLcode result) {
+  reachStage(Networking::TransferStage::completion);
+  if (callbackFailed_) {
+    return failedOutcome(callbackFailure_);
+  }
   TransferOutcome outcome;
   long status = 0;
   curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);

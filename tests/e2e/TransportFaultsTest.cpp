@@ -4,7 +4,7 @@
 #include "CoreNetworking/Networking.hpp"
 #include "Helpers/Constants.hpp"
 #include "Helpers/StoreState.hpp"
-#include "support/PlatformFixture.hpp"
+#include "e2e/TransportFixture.hpp"
 
 #include <zelvora/models/Models.hpp>
 
@@ -19,25 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class TransportFaults : public test::PlatformTest {
- protected:
-  test::Outcome<Shopper> lookUpShopper() {
-    return await<Shopper>([](auto done) { ClientAPI::lookUpShopper("s-1", done); });
-  }
-
-  void answerShopperWith(int status, std::string body) {
-    fake::ScriptedReply reply;
-    reply.status = status;
-    reply.body = std::move(body);
-    platform_->script("GET", "/api/client/shopper/s-1", reply);
-  }
-
-  static void expectOnce(const test::Outcome<Shopper>& outcome) {
-    EXPECT_EQ(outcome.calls, 1);
-    EXPECT_EQ(outcome.callsBeforeReturn, 0);
-    EXPECT_TRUE(outcome.onCallingThread);
-  }
-};
+using TransportFaults = test::TransportTest;
 
 TEST_F(TransportFaults, RepliesThatAreNotAModelEndAsTheirError) {
   const struct {
