@@ -5,11 +5,8 @@
 namespace zelvora {
 namespace {
 
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 int hexValue(char c) {
@@ -27,6 +24,11 @@ bool isAsciiAlphanumeric(char c) {
 }
 
 }  // namespace
+
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+}
 
 std::string URLComponents::absoluteString() const {
   std::string text = scheme;
@@ -60,7 +62,7 @@ std::string URLComponents::decodedPath() const {
 
 void HeaderFields::set(std::string_view name, std::string value) {
   for (auto& [existingName, existingValue] : entries_) {
-    if (equalIgnoringCase(existingName, name)) {
+    if (equalIgnoringAsciiCase(existingName, name)) {
       existingValue = std::move(value);
       return;
     }
@@ -70,7 +72,7 @@ void HeaderFields::set(std::string_view name, std::string value) {
 
 std::optional<std::string> HeaderFields::get(std::string_view name) const {
   for (const auto& [existingName, value] : entries_) {
-    if (equalIgnoringCase(existingName, name)) {
+    if (equalIgnoringAsciiCase(existingName, name)) {
       return value;
     }
   }

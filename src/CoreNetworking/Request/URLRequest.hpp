@@ -43,6 +43,11 @@ struct URLRequest {
   std::optional<std::string> body;
 };
 
+// Equal once ASCII letters are folded to one case. Protocol names (header fields, schemes, hosts)
+// fold by ASCII alone: the C library's folding follows the process's locale, and under a Turkish
+// one "I" and "i" are not each other's case.
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // Percent-encodes, as upper-case UTF-8 escapes, every byte but the ASCII letters and digits and
 // the punctuation given.
 std::string percentEncode(std::string_view text, std::string_view allowedPunctuation);
