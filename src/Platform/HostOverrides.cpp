@@ -1,6 +1,7 @@
 #include "Platform/HostOverrides.hpp"
 
 #include <cstdlib>
+#include <mutex>
 #include <sstream>
 
 namespace zelvora::platform {
@@ -19,11 +20,26 @@ std::map<std::string, std::string> readOverrides() {
   return overrides;
 }
 
+struct Overrides {
+  std::mutex mutex;
+  std::map<std::string, std::string> byHost = readOverrides();
+};
+
+Overrides& overrides() {
+  static Overrides instance;
+  return instance;
+}
+
 }  // namespace
 
-const std::map<std::string, std::string>& hostOverrides() {
-  static const std::map<std::string, std::string> overrides = readOverrides();
-  return overrides;
+std::map<std::string, std::string> hostOverrides() {
+  std::lock_guard lock(overrides().mutex);
+  return overrides().byHost;
+}
+
+void overrideHostForTesting(const std::string& host, const std::string& address) {
+  std::lock_guard lock(overrides().mutex);
+  overrides().byHost[host] = address;
 }
 
 }  // namespace zelvora::platform

@@ -1,5 +1,6 @@
 // Names on the wire, host names and header names, are protocol text: the same rules apply to them
 // when the SDK accepts them and when it sends them, whatever the process's locale.
+#include "Platform/HostOverrides.hpp"
 #include "e2e/TransportFixture.hpp"
 #include "fake_platform/Text.hpp"
 
@@ -51,6 +52,27 @@ TEST_F(HostAndHeaderNames, HeaderNamesFoldByAsciiUnderATurkishLocale) {
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].headers.at("content-type"), "application/json");
   EXPECT_TRUE(sent[0].signatureValid);
+}
+
+// The "host" setting's pattern admits "_", and so do libcurl and the resolver: a host the SDK
+// accepts is a host it reaches.
+TEST_F(HostAndHeaderNames, AHostWithAnUnderscoreIsAcceptedAndReached) {
+  const std::string host = "shop_platform.test:" + std::to_string(platform_->port());
+  platform::overrideHostForTesting("shop_platform.test", "127.0.0.1");
+  const auto& credentials = test::testCredentials();
+  std::optional<bool> initialized;
+  api_.initialize(credentials.merchantId, credentials.apiKey, credentials.apiSecret,
+                  {{"host", "http://" + host}},
+                  [&](bool success, std::optional<Error>) { initialized = success; });
+  EXPECT_EQ(initialized, true);
+
+  answerShopperWith(200, R"({"id":"s-1"})");
+  const auto outcome = lookUpShopper();
+  expectOnce(outcome);
+  EXPECT_FALSE(outcome.error) << outcome.error->localizedDescription();
+  const auto sent = requestsTo(test::kShopperPath);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].headers.at("host"), host);
 }
 
 }  // namespace

@@ -7,12 +7,13 @@
 namespace zelvora {
 namespace {
 
-// A DNS name: labels of ASCII letters, digits and hyphens separated by dots.
+// A host name: labels of ASCII letters, digits, hyphens and underscores separated by dots. The
+// "host" setting admits an underscore and so do libcurl and the resolver, so it is sent.
 bool isValidHostName(std::string_view host) {
   return !host.empty() && host.front() != '.' && host.back() != '.' &&
          std::all_of(host.begin(), host.end(), [](char c) {
            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                  c == '-' || c == '.';
+                  c == '-' || c == '_' || c == '.';
          });
 }
 
