@@ -258,7 +258,7 @@ struct Networking::Impl {
     }
     std::unique_ptr<Transfer> transfer = std::move(found->second);
     active.erase(found);
-    curl_multi_remove_handle(multi, easy);
+    transfer->detach();
     connections += static_cast<std::size_t>(transfer->connectionsOpened());
     transfer->request().finish(std::move(outcome.response), std::move(outcome.data),
                                std::move(outcome.error));
@@ -273,11 +273,24 @@ struct Networking::Impl {
       transfer->request().finish(std::move(response), std::move(data), std::move(error));
       return;
     }
-    guarded(easy, [&] {
-      if (const CURLMcode code = curl_multi_add_handle(multi, easy); code != CURLM_OK) {
-        complete(easy, internal::failedOutcome(curl_multi_strerror(code)));
-      }
-    });
+    guarded(easy, [&] { attach(easy); });
+  }
+
+  void attach(CURL* easy) {
+    if (const CURLMcode code = active.at(easy)->attach(multi); code != CURLM_OK) {
+      complete(easy, internal::failedOutcome(curl_multi_strerror(code)));
+    }
+  }
+
+  // The exchange is over: the call either ends or goes on to where the platform redirected it.
+  void afterExchange(CURL* easy, CURLcode result) {
+    Transfer& transfer = *active.at(easy);
+    transfer.detach();
+    if (auto outcome = transfer.afterExchange(result)) {
+      complete(easy, std::move(*outcome));
+    } else {
+      attach(easy);
+    }
   }
 
   void addPendingTransfers() {
@@ -297,7 +310,7 @@ struct Networking::Impl {
       if (message->msg == CURLMSG_DONE) {
         CURL* easy = message->easy_handle;
         const CURLcode result = message->data.result;
-        guarded(easy, [&] { complete(easy, active.at(easy)->outcome(result)); });
+        guarded(easy, [&] { afterExchange(easy, result); });
       }
     }
   }
@@ -327,12 +340,7 @@ struct Networking::Impl {
   }
 
   // At process exit: transfers still running end without calling back.
-  void abandonTransfers() {
-    for (auto& [easy, transfer] : active) {
-      curl_multi_remove_handle(multi, easy);
-    }
-    active.clear();
-  }
+  void abandonTransfers() { active.clear(); }
 };
 
 Networking& Networking::sharedManager() {

@@ -2,8 +2,49 @@
 
 #include "Platform/HostOverrides.hpp"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 namespace zelvora::internal {
 namespace {
+
+constexpr int kMaxRedirects = 16;
+
+bool isFollowedRedirect(long status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Scheme, host and port of an absolute address, the port made explicit; none for an address
+// libcurl cannot parse or whose scheme it does not speak.
+std::optional<std::array<std::string, 3>> originOf(const std::string& url) {
+  const std::unique_ptr<CURLU, void (*)(CURLU*)> parsed(curl_url(), &curl_url_cleanup);
+  if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
+    return std::nullopt;
+  }
+  std::array<std::string, 3> origin;
+  const std::array<std::pair<CURLUPart, unsigned>, 3> parts{
+      {{CURLUPART_SCHEME, 0}, {CURLUPART_HOST, 0}, {CURLUPART_PORT, CURLU_DEFAULT_PORT}}};
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    char* text = nullptr;
+    if (curl_url_get(parsed.get(), parts[i].first, &text, parts[i].second) != CURLUE_OK) {
+      return std::nullopt;
+    }
+    origin[i] = text;
+    curl_free(text);
+  }
+  return origin;
+}
+
+bool haveSameOrigin(const std::string& url, const std::string& other) {
+  const auto origin = originOf(url);
+  const auto otherOrigin = originOf(other);
+  return origin && otherOrigin &&
+         std::equal(origin->begin(), origin->end(), otherOrigin->begin(),
+                    [](const std::string& a, const std::string& b) {
+                      return equalIgnoringAsciiCase(a, b);
+                    });
+}
 
 // Any port of an overridden host connects to the same port of its address.
 curl_slist* connectToOverrides() {
@@ -44,8 +85,6 @@ Transfer::Transfer(std::shared_ptr<CancellableRequest> request, const TransferSe
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy_, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy_, CURLOPT_TCP_KEEPALIVE, 1L);
@@ -65,6 +104,7 @@ Transfer::Transfer(std::shared_ptr<CancellableRequest> request, const TransferSe
 }
 
 Transfer::~Transfer() {
+  detach();
   curl_easy_cleanup(easy_);
   curl_slist_free_all(headers_);
   curl_slist_free_all(connectTo_);
@@ -133,33 +173,81 @@ size_t Transfer::receiveBody(char* data, size_t size, size_t count, void* self) 
   });
 }
 
-TransferOutcome Transfer::outcome(CURLcode result) {
+CURLMcode Transfer::attach(CURLM* multi) {
+  const CURLMcode code = curl_multi_add_handle(multi, easy_);
+  if (code == CURLM_OK) {
+    multi_ = multi;
+  }
+  return code;
+}
+
+void Transfer::detach() {
+  if (multi_ == nullptr) {
+    return;
+  }
+  curl_multi_remove_handle(multi_, easy_);
+  multi_ = nullptr;
+  long opened = 0;
+  curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &opened);
+  connectionsOpened_ += opened;
+}
+
+std::optional<HTTPURLResponse> Transfer::response() const {
+  long status = 0;
+  curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+  if (status == 0) {
+    return std::nullopt;
+  }
+  char* effectiveUrl = nullptr;
+  curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &effectiveUrl);
+  return HTTPURLResponse{static_cast<int>(status), effectiveUrl ? effectiveUrl : ""};
+}
+
+std::optional<std::string> Transfer::redirectLocation(int status) const {
+  char* location = nullptr;
+  curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &location);
+  if (!isFollowedRedirect(status) || location == nullptr) {
+    return std::nullopt;
+  }
+  return std::string(location);
+}
+
+void Transfer::followRedirect(const std::string& location) {
+  ++redirects_;
+  received_ = std::string();
+  curl_easy_setopt(easy_, CURLOPT_URL, location.c_str());
+}
+
+std::optional<TransferOutcome> Transfer::afterExchange(CURLcode result) {
   reachStage(Networking::TransferStage::completion);
   if (callbackFailed_) {
     return failedOutcome(callbackFailure_);
   }
-  TransferOutcome outcome;
-  long status = 0;
-  curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
-  if (status != 0) {
-    char* effectiveUrl = nullptr;
-    curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &effectiveUrl);
-    outcome.response = HTTPURLResponse{static_cast<int>(status), effectiveUrl ? effectiveUrl : ""};
-  }
+  TransferOutcome outcome{response()};
   if (result != CURLE_OK) {
     const std::string detail = errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(result);
     outcome.error = Error::curl(result, detail);
+    return outcome;
   }
-  if (!received_.empty() || result == CURLE_OK) {
-    outcome.data = std::move(received_);
+  const int status = outcome.response ? outcome.response->statusCode : 0;
+  if (const auto location = redirectLocation(status)) {
+    if (!haveSameOrigin(*location, request_->originalRequest().url->absoluteString())) {
+      outcome.error = Error::transport(
+          status, "The platform answered with HTTP status " + std::to_string(status) +
+                      ", a redirect away from its own address, which is not followed.");
+      return outcome;
+    }
+    if (redirects_ == kMaxRedirects) {
+      outcome.error =
+          Error::curl(CURLE_TOO_MANY_REDIRECTS,
+                      "Maximum (" + std::to_string(kMaxRedirects) + ") redirects followed");
+      return outcome;
+    }
+    followRedirect(*location);
+    return std::nullopt;
   }
+  outcome.data = std::move(received_);
   return outcome;
-}
-
-long Transfer::connectionsOpened() const {
-  long opened = 0;
-  curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &opened);
-  return opened;
 }
 
 }  // namespace zelvora::internal

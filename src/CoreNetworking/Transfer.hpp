@@ -13,9 +13,9 @@ namespace zelvora::internal {
 
 // What a finished call hands to its CancellableRequest.
 struct TransferOutcome {
-  std::optional<HTTPURLResponse> response;
-  std::optional<std::string> data;
-  std::optional<Error> error;
+  std::optional<HTTPURLResponse> response{};
+  std::optional<std::string> data{};
+  std::optional<Error> error{};
 };
 
 // A call that ends because the SDK's own handling failed (the exception's text in the error).
@@ -30,7 +30,9 @@ struct TransferSettings {
 };
 
 // One call's libcurl easy handle with what it sends and what it has received. Built on the
-// caller's thread; from then on used only by the network thread.
+// caller's thread; from then on used only by the network thread. A call is one exchange, or more
+// when the platform redirects it within its own origin (same scheme, host and port): libcurl's
+// own following would carry the signed headers and the body anywhere.
 class Transfer {
  public:
   Transfer(std::shared_ptr<CancellableRequest> request, const TransferSettings& settings);
@@ -41,10 +43,15 @@ class Transfer {
   CURL* easy() const { return easy_; }
   CancellableRequest& request() const { return *request_; }
 
-  // What the call ends with, now that libcurl has finished its exchange with `result`.
-  TransferOutcome outcome(CURLcode result);
-  // TCP connections the exchanges opened; a reused connection does not count.
-  long connectionsOpened() const;
+  // Hands the next exchange to the multi handle, or takes it back; taking back twice is harmless.
+  CURLMcode attach(CURLM* multi);
+  void detach();
+
+  // Once libcurl has finished an exchange with `result`: what the call ends with, or nothing when
+  // the handle is set for the redirect's next exchange.
+  std::optional<TransferOutcome> afterExchange(CURLcode result);
+  // TCP connections the detached exchanges opened; a reused connection does not count.
+  long connectionsOpened() const { return connectionsOpened_; }
 
  private:
   static size_t receiveHeader(char* data, size_t size, size_t count, void* self);
@@ -56,9 +63,16 @@ class Transfer {
   void reachStage(Networking::TransferStage stage) const;
   void setMethodAndBody();
   void setHeaders();
+  std::optional<HTTPURLResponse> response() const;
+  // The absolute address a redirect reply points to, for a status that is followed.
+  std::optional<std::string> redirectLocation(int status) const;
+  void followRedirect(const std::string& location);
 
   std::shared_ptr<CancellableRequest> request_;
   CURL* easy_;
+  CURLM* multi_ = nullptr;
+  long connectionsOpened_ = 0;
+  int redirects_ = 0;
   curl_slist* headers_ = nullptr;
   curl_slist* connectTo_ = nullptr;
   Networking::FaultHook faultHook_;

@@ -1,0 +1,104 @@
+// Redirects: followed only within the platform's own origin, so the signed headers, the body and
+// the shopper's token never reach another server, and no other server's reply is trusted.
+#include "Platform/HostOverrides.hpp"
+#include "e2e/TransportFixture.hpp"
+
+#include <zelvora/Store.hpp>
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <string>
+
+namespace zelvora {
+namespace {
+
+class Redirects : public test::TransportTest {
+ protected:
+  void SetUp() override {
+    TransportTest::SetUp();
+    elsewhere_ = std::make_unique<fake::FakePlatform>(test::testCredentials());
+    platform::overrideHostForTesting("elsewhere.test", "127.0.0.1");
+  }
+
+  void TearDown() override {
+    elsewhere_.reset();
+    TransportTest::TearDown();
+  }
+
+  void redirect(const std::string& method, const std::string& path, int status,
+                const std::string& location, int times = -1) {
+    platform_->script(method, path,
+                      {.status = status, .headers = {{"Location", location}}, .times = times});
+  }
+
+  std::string platformAddress() const {
+    return "http://platform.test:" + std::to_string(platform_->port());
+  }
+
+  std::unique_ptr<fake::FakePlatform> elsewhere_;
+};
+
+TEST_F(Redirects, AwayFromThePlatformsOriginAreNotFollowed) {
+  const std::string port = std::to_string(platform_->port());
+  const std::string otherPort = std::to_string(elsewhere_->port());
+  const struct {
+    int status;
+    std::string location;
+  } cases[] = {
+      {302, "http://elsewhere.test:" + otherPort + test::kShopperPath},  // another host
+      {307, "http://platform.test:" + otherPort + test::kShopperPath},   // another port
+      {301, "http://127.0.0.1:" + otherPort + test::kShopperPath},       // an address
+      {308, "https://platform.test:" + port + test::kShopperPath},       // another scheme
+      {303, "ftp://platform.test:" + port + test::kShopperPath},         // another protocol
+  };
+  elsewhere_->script("*", "*", {.status = 200, .body = R"({"id":"s-elsewhere"})"});
+  for (const auto& c : cases) {
+    platform_->clearRequests();
+    redirect("GET", test::kShopperPath, c.status, c.location);
+    const auto outcome = lookUpShopper();
+    expectError(outcome, Error::transportDomain, c.status);
+    EXPECT_EQ(platform_->requests().size(), 1u) << c.location;
+  }
+  EXPECT_TRUE(elsewhere_->requests().empty());
+}
+
+TEST_F(Redirects, ATokenPostedAwayGoesNowhereAndNothingIsStored) {
+  const auto before = await<Session>([&](auto done) { api_.createSession(done); });
+  ASSERT_FALSE(before.error);
+  elsewhere_->script("*", "*",
+                     {.status = 200, .body = R"({"id":"evil","shopper-id":"evil-shopper"})"});
+  redirect("POST", "/api/client/session/authenticate-shopper", 307,
+           "http://elsewhere.test:" + std::to_string(elsewhere_->port()) +
+               "/api/client/session/authenticate-shopper");
+  const auto outcome = await<Session>(
+      [&](auto done) { api_.authenticateShopper("shopper-7", "auth-token-7", done); });
+  ASSERT_TRUE(outcome.error);
+  EXPECT_EQ(outcome.error->domain(), Error::transportDomain);
+  EXPECT_EQ(outcome.error->code(), 307);
+  EXPECT_TRUE(elsewhere_->requests().empty());
+  EXPECT_EQ(Store::session()->id, before.value->id);
+  EXPECT_EQ(Store::session()->shopperId, std::nullopt);
+}
+
+TEST_F(Redirects, WithinTheOriginAreFollowed) {
+  platform_->script("GET", "/api/client/shopper/s-2", {.status = 200, .body = R"({"id":"s-2"})"});
+  for (const std::string& location :
+       {std::string("/api/client/shopper/s-2"),
+        "HTTP://Platform.Test:" + std::to_string(platform_->port()) + "/api/client/shopper/s-2"}) {
+    redirect("GET", test::kShopperPath, 302, location);
+    const auto outcome = lookUpShopper();
+    expectOnce(outcome);
+    ASSERT_NE(outcome.value, nullptr) << outcome.error->localizedDescription();
+    EXPECT_EQ(outcome.value->id, "s-2");
+  }
+}
+
+TEST_F(Redirects, ALoopEndsAfterSixteenFollowed) {
+  redirect("GET", test::kShopperPath, 302, test::kShopperPath);
+  expectError(lookUpShopper(), Error::curlDomain, CURLE_TOO_MANY_REDIRECTS);
+  EXPECT_EQ(requestsTo(test::kShopperPath).size(), 17u);
+}
+
+}  // namespace
+}  // namespace zelvora
