@@ -110,11 +110,14 @@ Transfer::~Transfer() {
   curl_slist_free_all(connectTo_);
 }
 
+// A POST with a body is libcurl's own POST rather than a custom method name, so that setting
+// CURLOPT_HTTPGET for a redirect makes it a plain GET. The bytes sent are the same.
 void Transfer::setMethodAndBody() {
   const URLRequest& sent = request_->originalRequest();
+  method_ = sent.method;
   if (sent.method == "GET") {
     curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
-  } else {
+  } else if (sent.method != "POST" || !sent.body) {
     curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, sent.method.c_str());
   }
   if (sent.body) {
@@ -212,10 +215,19 @@ std::optional<std::string> Transfer::redirectLocation(int status) const {
   return std::string(location);
 }
 
-void Transfer::followRedirect(const std::string& location) {
+// As a URL session does: 303 turns any method but HEAD into a bodiless GET, 301 and 302 turn a
+// POST into one, and 307 and 308 send the same method and body again.
+void Transfer::followRedirect(int status, const std::string& location) {
   ++redirects_;
   received_ = std::string();
   curl_easy_setopt(easy_, CURLOPT_URL, location.c_str());
+  const bool becomesGet = (status == 303 && method_ != "HEAD") ||
+                          ((status == 301 || status == 302) && method_ == "POST");
+  if (becomesGet) {
+    curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, nullptr);
+    curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
+    method_ = "GET";
+  }
 }
 
 std::optional<TransferOutcome> Transfer::afterExchange(CURLcode result) {
@@ -243,7 +255,7 @@ std::optional<TransferOutcome> Transfer::afterExchange(CURLcode result) {
                       "Maximum (" + std::to_string(kMaxRedirects) + ") redirects followed");
       return outcome;
     }
-    followRedirect(*location);
+    followRedirect(status, *location);
     return std::nullopt;
   }
   outcome.data = std::move(received_);

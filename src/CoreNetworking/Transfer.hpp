@@ -66,13 +66,14 @@ class Transfer {
   std::optional<HTTPURLResponse> response() const;
   // The absolute address a redirect reply points to, for a status that is followed.
   std::optional<std::string> redirectLocation(int status) const;
-  void followRedirect(const std::string& location);
+  void followRedirect(int status, const std::string& location);
 
   std::shared_ptr<CancellableRequest> request_;
   CURL* easy_;
   CURLM* multi_ = nullptr;
   long connectionsOpened_ = 0;
   int redirects_ = 0;
+  std::string method_;  // of the current exchange
   curl_slist* headers_ = nullptr;
   curl_slist* connectTo_ = nullptr;
   Networking::FaultHook faultHook_;

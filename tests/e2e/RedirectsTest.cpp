@@ -94,6 +94,32 @@ TEST_F(Redirects, WithinTheOriginAreFollowed) {
   }
 }
 
+TEST_F(Redirects, WithinTheOriginChangeTheMethodAsAUrlSessionDoes) {
+  const struct {
+    std::string method;
+    int status;
+    std::string methodAfter;
+  } cases[] = {
+      {"POST", 301, "GET"},  {"POST", 302, "GET"},  {"POST", 303, "GET"},
+      {"POST", 307, "POST"}, {"POST", 308, "POST"}, {"GET", 307, "GET"},
+  };
+  for (const auto& c : cases) {
+    platform_->clearRequests();
+    const std::string path = c.method == "POST" ? "/api/client/session" : test::kShopperPath;
+    redirect(c.method, path, c.status, "/api/client/moved", 1);
+    if (c.method == "POST") {
+      await<Session>([&](auto done) { api_.createSession(done); });
+    } else {
+      lookUpShopper();
+    }
+    const auto sent = platform_->requests();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1].path, "/api/client/moved");
+    EXPECT_EQ(sent[1].method, c.methodAfter) << c.status;
+    EXPECT_EQ(sent[1].body, c.methodAfter == "POST" ? sent[0].body : "") << c.status;
+  }
+}
+
 TEST_F(Redirects, ALoopEndsAfterSixteenFollowed) {
   redirect("GET", test::kShopperPath, 302, test::kShopperPath);
   expectError(lookUpShopper(), Error::curlDomain, CURLE_TOO_MANY_REDIRECTS);
