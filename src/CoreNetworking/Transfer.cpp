@@ -10,6 +10,14 @@ namespace zelvora::internal {
 namespace {
 
 constexpr int kMaxRedirects = 16;
+// After decompression: a reply is held whole until it is parsed, and a small compressed reply can
+// inflate to gigabytes.
+constexpr std::size_t kMaxReplyBytes = 32 * 1024 * 1024;
+
+// libcurl aborts a transfer when a callback returns any count other than the one it passed.
+size_t abortingCount(size_t count) {
+  return count == 0 ? 1 : 0;
+}
 
 bool isFollowedRedirect(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -151,8 +159,7 @@ size_t Transfer::guardedCallback(size_t count, Work work) noexcept {
     } catch (...) {
       // The outcome reports the failure without its text.
     }
-    // libcurl aborts when a callback's count differs from the one it passed.
-    return count == 0 ? 1 : 0;
+    return abortingCount(count);
   }
 }
 
@@ -170,9 +177,14 @@ size_t Transfer::receiveHeader(char*, size_t size, size_t count, void* self) {
 
 size_t Transfer::receiveBody(char* data, size_t size, size_t count, void* self) {
   auto& transfer = *static_cast<Transfer*>(self);
-  return transfer.guardedCallback(size * count, [&] {
+  const size_t length = size * count;
+  if (length > kMaxReplyBytes - transfer.received_.size()) {
+    transfer.replyTooLarge_ = true;
+    return abortingCount(length);
+  }
+  return transfer.guardedCallback(length, [&] {
     transfer.reachStage(Networking::TransferStage::body);
-    transfer.received_.append(data, size * count);
+    transfer.received_.append(data, length);
   });
 }
 
@@ -236,6 +248,12 @@ std::optional<TransferOutcome> Transfer::afterExchange(CURLcode result) {
     return failedOutcome(callbackFailure_);
   }
   TransferOutcome outcome{response()};
+  if (replyTooLarge_) {
+    outcome.error = Error::curl(CURLE_FILESIZE_EXCEEDED, "The reply exceeded " +
+                                                             std::to_string(kMaxReplyBytes >> 20) +
+                                                             " MiB and was not read further");
+    return outcome;
+  }
   if (result != CURLE_OK) {
     const std::string detail = errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(result);
     outcome.error = Error::curl(result, detail);

@@ -78,6 +78,7 @@ class Transfer {
   curl_slist* connectTo_ = nullptr;
   Networking::FaultHook faultHook_;
   std::string received_;
+  bool replyTooLarge_ = false;
   bool callbackFailed_ = false;
   std::string callbackFailure_;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
