@@ -17,6 +17,9 @@ namespace zelvora {
 namespace {
 
 constexpr std::chrono::seconds kDefaultIdleTimeout{60};
+// As a URL session bounds them; the calls beyond wait in libcurl's queue for a free connection.
+constexpr long kMaxConnectionsPerHost = 6;
+constexpr long kMaxConnections = 24;
 
 std::string escapeForShell(std::string text) {
   std::string escaped;
@@ -202,6 +205,11 @@ struct Networking::Impl {
   std::thread thread;
 
   Impl() : multi(curl_multi_init()), share(curl_share_init()) {
+    curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, kMaxConnectionsPerHost);
+    curl_multi_setopt(multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, kMaxConnections);
+    // Room to keep every one alive: the default follows how many transfers are added, so early in
+    // a burst it closes connections only to open them again.
+    curl_multi_setopt(multi, CURLMOPT_MAXCONNECTS, kMaxConnections);
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
