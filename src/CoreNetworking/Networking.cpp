@@ -17,6 +17,7 @@ namespace zelvora {
 namespace {
 
 constexpr std::chrono::seconds kDefaultIdleTimeout{60};
+constexpr std::chrono::minutes kDefaultCallTimeLimit{5};
 // As a URL session bounds them; the calls beyond wait in libcurl's queue for a free connection.
 constexpr long kMaxConnectionsPerHost = 6;
 constexpr long kMaxConnections = 24;
@@ -193,7 +194,8 @@ struct Networking::Impl {
   CURLM* multi;
   CURLSH* share;
   std::mutex shareLocks[CURL_LOCK_DATA_LAST];
-  std::atomic<long> idleTimeoutSeconds{kDefaultIdleTimeout.count()};
+  std::atomic<std::chrono::milliseconds> idleTimeout{kDefaultIdleTimeout};
+  std::atomic<std::chrono::milliseconds> callTimeLimit{kDefaultCallTimeLimit};
   std::atomic<std::size_t> connections{0};
   mutable std::mutex faultHookMutex;
   FaultHook faultHook;
@@ -239,7 +241,7 @@ struct Networking::Impl {
 
   internal::TransferSettings settings() const {
     std::lock_guard lock(faultHookMutex);
-    return {share, std::chrono::seconds(idleTimeoutSeconds.load()), faultHook};
+    return {share, idleTimeout.load(), callTimeLimit.load(), faultHook};
   }
 
   // Runs one step of a call's handling. Whatever it throws ends that call with the failure; the
@@ -328,12 +330,34 @@ struct Networking::Impl {
     return stopping;
   }
 
+  // Ends the calls whose deadline has passed; returns when the next one is due, within a second.
+  internal::Clock::time_point endOverdueCalls() {
+    const auto now = internal::Clock::now();
+    auto next = now + std::chrono::seconds(1);
+    std::vector<CURL*> overdue;
+    for (const auto& [easy, transfer] : active) {
+      const auto deadline = transfer->deadline();
+      if (deadline <= now) {
+        overdue.push_back(easy);
+      } else {
+        next = std::min(next, deadline);
+      }
+    }
+    for (CURL* easy : overdue) {
+      guarded(easy, [&] { complete(easy, active.at(easy)->timedOut()); });
+    }
+    return next;
+  }
+
   void serve() {
     addPendingTransfers();
     int running = 0;
     curl_multi_perform(multi, &running);
     completeFinishedExchanges();
-    curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+    const auto wait =
+        std::chrono::ceil<std::chrono::milliseconds>(endOverdueCalls() - internal::Clock::now());
+    curl_multi_poll(multi, nullptr, 0, static_cast<int>(std::max<long long>(wait.count(), 0)),
+                    nullptr);
   }
 
   void run() {
@@ -396,8 +420,12 @@ std::size_t Networking::connectionsOpened() const {
   return impl_->connections.load();
 }
 
-void Networking::setIdleTimeoutForTesting(std::chrono::seconds timeout) {
-  impl_->idleTimeoutSeconds = static_cast<long>(timeout.count());
+void Networking::setIdleTimeoutForTesting(std::chrono::milliseconds timeout) {
+  impl_->idleTimeout = timeout;
+}
+
+void Networking::setCallTimeLimitForTesting(std::chrono::milliseconds limit) {
+  impl_->callTimeLimit = limit;
 }
 
 void Networking::setFaultForTesting(FaultHook hook) {
@@ -407,6 +435,7 @@ void Networking::setFaultForTesting(FaultHook hook) {
 
 void Networking::restoreDefaultsForTesting() {
   setIdleTimeoutForTesting(kDefaultIdleTimeout);
+  setCallTimeLimitForTesting(kDefaultCallTimeLimit);
   setFaultForTesting(nullptr);
 }
 

@@ -65,8 +65,10 @@ class CancellableRequest : public std::enable_shared_from_this<CancellableReques
 };
 
 // The process's one HTTP client: a libcurl multi handle driven by one network thread, which keeps
-// connections alive for reuse, shares cookies between calls, follows redirects and accepts
-// compressed replies. A connection or a transfer that stays silent for the idle timeout fails.
+// connections alive for reuse, shares cookies between calls, follows redirects within the
+// platform's origin and accepts compressed replies. A call fails with CURLE_OPERATION_TIMEDOUT
+// when connecting takes, or the platform stays silent for, the idle timeout (60 s), and when the
+// whole call takes longer than its time limit (5 minutes).
 class Networking {
  public:
   static Networking& sharedManager();
@@ -84,7 +86,9 @@ class Networking {
   // TCP connections opened so far; a kept-alive connection counts once.
   std::size_t connectionsOpened() const;
 
-  void setIdleTimeoutForTesting(std::chrono::seconds timeout);
+  // Shorter limits for the calls started after them.
+  void setIdleTimeoutForTesting(std::chrono::milliseconds timeout);
+  void setCallTimeLimitForTesting(std::chrono::milliseconds limit);
 
   // Where a transfer's own handling can fail on the network thread.
   enum class TransferStage { header, body, completion };

@@ -85,11 +85,11 @@ Transfer::Transfer(std::shared_ptr<CancellableRequest> request, const TransferSe
     : request_(std::move(request)),
       easy_(curl_easy_init()),
       connectTo_(connectToOverrides()),
-      faultHook_(settings.faultHook) {
+      faultHook_(settings.faultHook),
+      idleTimeout_(settings.idleTimeout),
+      callTimeLimit_(settings.callTimeLimit) {
   const URLRequest& sent = request_->originalRequest();
   const std::string url = sent.url->absoluteString();
-  const long idleSeconds =
-      static_cast<long>(std::chrono::ceil<std::chrono::seconds>(settings.idleTimeout).count());
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy_, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -99,9 +99,10 @@ Transfer::Transfer(std::shared_ptr<CancellableRequest> request, const TransferSe
   curl_easy_setopt(easy_, CURLOPT_SHARE, settings.share);
   curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, "");
   curl_easy_setopt(easy_, CURLOPT_CONNECT_TO, connectTo_);
-  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, idleSeconds);
-  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, idleSeconds);
+  // libcurl's own clock starts connecting once a queued transfer has its turn.
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(idleTimeout_.count()));
+  curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &Transfer::requestGoesOut);
+  curl_easy_setopt(easy_, CURLOPT_PREREQDATA, this);
   curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
   curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Transfer::receiveHeader);
   curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
@@ -169,8 +170,14 @@ void Transfer::reachStage(Networking::TransferStage stage) const {
   }
 }
 
+int Transfer::requestGoesOut(void* self, char*, char*, int, int) {
+  static_cast<Transfer*>(self)->lastHeard_ = Clock::now();
+  return CURL_PREREQFUNC_OK;
+}
+
 size_t Transfer::receiveHeader(char*, size_t size, size_t count, void* self) {
   auto& transfer = *static_cast<Transfer*>(self);
+  transfer.lastHeard_ = Clock::now();
   return transfer.guardedCallback(size * count,
                                   [&] { transfer.reachStage(Networking::TransferStage::header); });
 }
@@ -178,6 +185,7 @@ size_t Transfer::receiveHeader(char*, size_t size, size_t count, void* self) {
 size_t Transfer::receiveBody(char* data, size_t size, size_t count, void* self) {
   auto& transfer = *static_cast<Transfer*>(self);
   const size_t length = size * count;
+  transfer.lastHeard_ = Clock::now();
   if (length > kMaxReplyBytes - transfer.received_.size()) {
     transfer.replyTooLarge_ = true;
     return abortingCount(length);
@@ -205,6 +213,19 @@ void Transfer::detach() {
   long opened = 0;
   curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &opened);
   connectionsOpened_ += opened;
+}
+
+Clock::time_point Transfer::deadline() const {
+  const Clock::time_point callDeadline = started_ + callTimeLimit_;
+  return lastHeard_ ? std::min(callDeadline, *lastHeard_ + idleTimeout_) : callDeadline;
+}
+
+TransferOutcome Transfer::timedOut() const {
+  const bool silent = lastHeard_ && *lastHeard_ + idleTimeout_ <= started_ + callTimeLimit_;
+  const std::string detail =
+      silent ? "The platform sent nothing for " + std::to_string(idleTimeout_.count()) + " ms"
+             : "The call took more than its " + std::to_string(callTimeLimit_.count()) + " ms";
+  return {response(), std::nullopt, Error::curl(CURLE_OPERATION_TIMEDOUT, detail)};
 }
 
 std::optional<HTTPURLResponse> Transfer::response() const {

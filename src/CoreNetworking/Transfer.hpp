@@ -23,9 +23,16 @@ TransferOutcome failedOutcome(const std::string& failure);
 // The text of the exception being handled; call only inside a catch block.
 std::string currentExceptionText();
 
+using Clock = std::chrono::steady_clock;
+
 struct TransferSettings {
   CURLSH* share = nullptr;
+  // How long connecting may take, and how long the platform may stay silent once the request is
+  // on its way.
   std::chrono::milliseconds idleTimeout{0};
+  // The whole call, from its start to its last byte, waiting for a connection and redirects
+  // included.
+  std::chrono::milliseconds callTimeLimit{0};
   Networking::FaultHook faultHook;
 };
 
@@ -50,10 +57,16 @@ class Transfer {
   // Once libcurl has finished an exchange with `result`: what the call ends with, or nothing when
   // the handle is set for the redirect's next exchange.
   std::optional<TransferOutcome> afterExchange(CURLcode result);
+  // When the call times out unless bytes arrive first.
+  Clock::time_point deadline() const;
+  // The outcome of a call whose deadline has passed.
+  TransferOutcome timedOut() const;
+
   // TCP connections the detached exchanges opened; a reused connection does not count.
   long connectionsOpened() const { return connectionsOpened_; }
 
  private:
+  static int requestGoesOut(void* self, char*, char*, int, int);
   static size_t receiveHeader(char* data, size_t size, size_t count, void* self);
   static size_t receiveBody(char* data, size_t size, size_t count, void* self);
   // Runs a callback's work. An exception must not unwind through libcurl: it is noted for the
@@ -70,13 +83,19 @@ class Transfer {
 
   std::shared_ptr<CancellableRequest> request_;
   CURL* easy_;
+  curl_slist* headers_ = nullptr;
+  curl_slist* connectTo_ = nullptr;
+  const Networking::FaultHook faultHook_;
+  const std::chrono::milliseconds idleTimeout_;
+  const std::chrono::milliseconds callTimeLimit_;
+  const Clock::time_point started_ = Clock::now();
+
+  // The network thread's own from here on.
   CURLM* multi_ = nullptr;
   long connectionsOpened_ = 0;
   int redirects_ = 0;
-  std::string method_;  // of the current exchange
-  curl_slist* headers_ = nullptr;
-  curl_slist* connectTo_ = nullptr;
-  Networking::FaultHook faultHook_;
+  std::string method_;                          // of the current exchange
+  std::optional<Clock::time_point> lastHeard_;  // the silence counted since
   std::string received_;
   bool replyTooLarge_ = false;
   bool callbackFailed_ = false;

@@ -85,5 +85,34 @@ TEST_F(ReplyLimits, AReplyLargerThan32MiBEndsInAnErrorWithoutHoldingIt) {
   }
 }
 
+TEST_F(ReplyLimits, ATrickleEndsAtTheCallsTimeLimitAndSilenceAtTheIdleTimeout) {
+  using namespace std::chrono_literals;
+  using Clock = std::chrono::steady_clock;
+  const struct {
+    std::string name;
+    fake::ScriptedReply reply;
+    std::chrono::milliseconds idleTimeout;
+    std::chrono::milliseconds callTimeLimit;
+  } cases[] = {
+      {"2 bytes/s",
+       {.status = 200, .streamedBody = fake::StreamedBody{"", "x", 600, 500ms}},
+       60s,
+       1500ms},
+      {"silence", {.noReply = true}, 1000ms, 5min},
+  };
+  for (const auto& c : cases) {
+    Networking::sharedManager().setIdleTimeoutForTesting(c.idleTimeout);
+    Networking::sharedManager().setCallTimeLimitForTesting(c.callTimeLimit);
+    platform_->script("GET", test::kShopperPath, c.reply);
+    const auto start = Clock::now();
+    const auto outcome = lookUpShopper();
+    const auto elapsed = Clock::now() - start;
+    expectError(outcome, Error::curlDomain, CURLE_OPERATION_TIMEDOUT);
+    const auto limit = std::min(c.idleTimeout, c.callTimeLimit);
+    EXPECT_GE(elapsed, limit) << c.name;
+    EXPECT_LT(elapsed, limit + 1s) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace zelvora
