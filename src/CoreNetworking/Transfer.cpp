@@ -65,6 +65,10 @@ curl_slist* connectToOverrides() {
 
 }  // namespace
 
+std::string curlHeaderLine(const std::string& name, const std::string& value) {
+  return value.empty() ? name + ";" : name + ": " + value;
+}
+
 std::string currentExceptionText() {
   try {
     throw;
@@ -141,9 +145,7 @@ void Transfer::setHeaders() {
   // No "Expect: 100-continue" round trip before a body.
   headers_ = curl_slist_append(headers_, "Expect:");
   for (const auto& [name, value] : request_->originalRequest().headers.entries()) {
-    // "Name;" is how libcurl sends a header with an empty value.
-    const std::string line = value.empty() ? name + ";" : name + ": " + value;
-    headers_ = curl_slist_append(headers_, line.c_str());
+    headers_ = curl_slist_append(headers_, curlHeaderLine(name, value).c_str());
   }
   curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
 }

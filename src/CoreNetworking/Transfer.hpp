@@ -18,6 +18,10 @@ struct TransferOutcome {
   std::optional<Error> error{};
 };
 
+// A header as libcurl is given it: "Name: value", or "Name;" for an empty value, which libcurl
+// would otherwise drop.
+std::string curlHeaderLine(const std::string& name, const std::string& value);
+
 // A call that ends because the SDK's own handling failed (the exception's text in the error).
 TransferOutcome failedOutcome(const std::string& failure);
 // The text of the exception being handled; call only inside a catch block.
