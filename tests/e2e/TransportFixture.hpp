@@ -31,14 +31,15 @@ class TransportTest : public PlatformTest {
   }
 
   // One completion, on the main queue, after the call returned.
-  static void expectOnce(const Outcome<Shopper>& outcome) {
+  template <class T>
+  static void expectOnce(const Outcome<T>& outcome) {
     EXPECT_EQ(outcome.calls, 1);
     EXPECT_EQ(outcome.callsBeforeReturn, 0);
     EXPECT_TRUE(outcome.onCallingThread);
   }
 
-  static void expectError(const Outcome<Shopper>& outcome, std::string_view domain,
-                          long long code) {
+  template <class T>
+  static void expectError(const Outcome<T>& outcome, std::string_view domain, long long code) {
     expectOnce(outcome);
     EXPECT_EQ(outcome.value, nullptr);
     ASSERT_TRUE(outcome.error);
