@@ -2,9 +2,10 @@
 
 // The one codec behind every model. A model's source file specialises `ModelFields` with its
 // name and a table of its fields, then instantiates the codec with ZELVORA_MODEL_CODEC; the C++
-// type of each member picks the rule by which it is written and read.
+// type of each member picks the rule by which it is written, read and copied.
 
 #include "Models/ModelCodec.hpp"
+#include "Models/ModelCopy.hpp"
 #include "Models/ModelList.hpp"
 #include "Models/Models.hpp"
 
@@ -206,6 +207,32 @@ void decodeField(const Json& object, M& model, const Field<M, T>& field) {
   }
 }
 
+// ---- copying
+
+template <class T>
+struct IsOptional : std::false_type {};
+template <class T>
+struct IsOptional<std::optional<T>> : std::true_type {};
+
+// Points a member of a fresh copy at copies of the models it still shares with the original;
+// plain values were copied with the model already.
+template <class T>
+void detach(T& value) {
+  if constexpr (IsSharedPtr<T>::value) {
+    if (value != nullptr) {
+      value = copyModel(*value);
+    }
+  } else if constexpr (IsOptional<T>::value) {
+    if (value.has_value()) {
+      detach(*value);
+    }
+  } else if constexpr (IsVector<T>::value) {
+    for (auto& element : value) {
+      detach(element);
+    }
+  }
+}
+
 }  // namespace codec
 
 template <class M>
@@ -232,6 +259,14 @@ std::shared_ptr<M> decodeModel(const Json& source) {
   return model;
 }
 
+template <class M>
+std::shared_ptr<M> copyModel(const M& model) {
+  auto copy = std::make_shared<M>(model);
+  std::apply([&](const auto&... fields) { (codec::detach((*copy).*(fields.member)), ...); },
+             ModelFields<M>::fields);
+  return copy;
+}
+
 }  // namespace zelvora
 
 // Each model's codec is compiled once, in the model's own source file; everywhere else it is
@@ -240,7 +275,9 @@ std::shared_ptr<M> decodeModel(const Json& source) {
   extern template std::string_view zelvora::modelName<zelvora::Model>();                \
   extern template zelvora::Json zelvora::encodeToJSON(const zelvora::Model&);           \
   extern template std::shared_ptr<zelvora::Model> zelvora::decodeModel<zelvora::Model>( \
-      const zelvora::Json&);
+      const zelvora::Json&);                                                            \
+  extern template std::shared_ptr<zelvora::Model> zelvora::copyModel<zelvora::Model>(   \
+      const zelvora::Model&);
 ZELVORA_FOR_EACH_MODEL(ZELVORA_DECLARE_MODEL_CODEC)
 #undef ZELVORA_DECLARE_MODEL_CODEC
 
@@ -248,4 +285,5 @@ ZELVORA_FOR_EACH_MODEL(ZELVORA_DECLARE_MODEL_CODEC)
   template std::string_view zelvora::modelName<zelvora::Model>();                \
   template zelvora::Json zelvora::encodeToJSON(const zelvora::Model& model);     \
   template std::shared_ptr<zelvora::Model> zelvora::decodeModel<zelvora::Model>( \
-      const zelvora::Json&)
+      const zelvora::Json&);                                                     \
+  template std::shared_ptr<zelvora::Model> zelvora::copyModel<zelvora::Model>(const zelvora::Model&)
