@@ -24,7 +24,8 @@ struct HandOverReply {
 };
 
 // A successful reply replaces one Store value (a value-less reply clears it), then reaches the
-// handler, which therefore finds the Store already in step.
+// handler, which therefore finds the Store already in step. The Store keeps a copy of its own,
+// so the reply the handler receives is the app's alone.
 template <auto field>
 struct StoreReplyIn {
   template <class Reply>
@@ -67,7 +68,8 @@ class ClientOperation final : public ResultForwardingOperation<
 
  public:
   // The call's own arguments, as the ClientCore function takes them after the Store; they are kept
-  // unchanged (a model the app passed is held, not copied).
+  // unchanged. A model the app passed is held, not copied: the request body is encoded from it
+  // before the public call returns, so nothing the app changes later reaches the request.
   template <class... Arguments>
   explicit ClientOperation(Completion<typename Types::Result> executionHandler,
                            Arguments... arguments)

@@ -51,11 +51,12 @@ void StoreState::cleanUpDravixData() {
 std::optional<std::string> Store::merchantId() {
   return internal::StoreState::get(&internal::StoreValues::merchantId);
 }
-std::shared_ptr<Session> Store::session() {
-  return internal::StoreState::get(&internal::StoreValues::session);
+// The copy is taken outside the lock: the stored object is immutable, so holding it is enough.
+std::shared_ptr<const Session> Store::session() {
+  return internal::StoreState::get(&internal::StoreValues::session).copy();
 }
-std::shared_ptr<Basket> Store::basket() {
-  return internal::StoreState::get(&internal::StoreValues::basket);
+std::shared_ptr<const Basket> Store::basket() {
+  return internal::StoreState::get(&internal::StoreValues::basket).copy();
 }
 
 }  // namespace zelvora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Helpers/StoredModel.hpp"
+
 #include <zelvora/Store.hpp>
 
 #include <cstdint>
@@ -15,17 +17,18 @@ namespace zelvora::internal {
 using PaymentInstrumentOffers = std::vector<std::shared_ptr<PaymentInstrumentOffer>>;
 using Products = std::vector<std::shared_ptr<Product>>;
 
-// The SDK's state between calls, one set per process. Every value starts absent.
+// The SDK's state between calls, one set per process. Every value starts absent. Models are kept
+// as the Store's own copies (StoredModel).
 struct StoreValues {
   std::optional<std::string> merchantId;
-  std::shared_ptr<Session> session;
-  std::shared_ptr<Basket> basket;
+  StoredModel<Session> session;
+  StoredModel<Basket> basket;
   // The product page's data, cleared together by cleanUpDravixData().
-  std::shared_ptr<ProductOffer> productOffer;
-  std::shared_ptr<PaymentInstrumentOffers> paymentInstrumentOffers;
-  std::shared_ptr<Products> allSkus;
-  std::shared_ptr<Session> instantBuySession;
-  std::shared_ptr<ShopperProfile> shopperProfile;
+  StoredModel<ProductOffer> productOffer;
+  StoredModel<PaymentInstrumentOffers> paymentInstrumentOffers;
+  StoredModel<Products> allSkus;
+  StoredModel<Session> instantBuySession;
+  StoredModel<ShopperProfile> shopperProfile;
   std::optional<std::string> merchantName;
   std::optional<std::int64_t> shopperLoyaltyPoints;
   std::optional<std::string> customReceiptHtmlUrl;
@@ -44,8 +47,8 @@ struct StoreValues {
 
 // The process-wide store behind one mutex. It is written on the app's threads, on the main queue
 // and from the websocket's callbacks, so every access goes through the lock: reads return copies
-// (models as shared pointers to the same objects), writes replace whole values, and update() makes
-// several changes at once. Never call back into StoreState from inside update().
+// (models as StoredModels sharing the Store's immutable objects), writes replace whole values, and
+// update() makes several changes at once. Never call back into StoreState from inside update().
 class StoreState {
  public:
   StoreState() = delete;

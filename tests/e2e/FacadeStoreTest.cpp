@@ -1,9 +1,12 @@
 // How the facade's calls and the Store meet: the stored ids win over the app's in request bodies,
-// successes without a value clear what they store, arguments pass unchanged, and an operation is
-// held exactly as long as its request.
+// successes without a value clear what they store, arguments pass unchanged, nothing the app holds
+// is the Store's, and an operation is held exactly as long as its request.
 #include "CoreOperations/ClientOperations/AuthenticateShopperOperation.hpp"
 #include "CoreOperations/ClientOperations/GetShopperOperation.hpp"
 #include "e2e/FacadeFixture.hpp"
+#include "support/ModelContent.hpp"
+
+#include <type_traits>
 
 namespace zelvora::test {
 namespace {
@@ -115,18 +118,83 @@ TEST_F(FacadeStore, RepliesWithoutTheExpectedPartsAreStillSuccesses) {
 }
 
 TEST_F(FacadeStore, CallsThatOnlyReadABasketLeaveTheStoredOneInPlace) {
-  const auto stored = Store::basket();
+  const auto stored = store().basket;
   expectSuccessLater(await<Basket>([&](auto done) { api_.redeemLoyalty(10, done); }));
   expectSuccessLater(await<Basket>([&](auto done) { api_.getMostRecentBasket(done); }));
-  EXPECT_EQ(Store::basket(), stored);
+  EXPECT_EQ(store().basket, stored);
 }
 
 TEST_F(FacadeStore, FetchingAnotherBasketMakesItTheStoredOne) {
-  const auto first = Store::basket();
+  const auto first = store().basket;
   expectSuccessLater(await<Basket>([&](auto done) { api_.createBasket(done); }));
   expectSuccessLater(await<Basket>([&](auto done) { api_.getBasket(first->id, done); }));
-  EXPECT_EQ(Store::basket()->id, first->id);
-  EXPECT_NE(Store::basket(), first);
+  EXPECT_EQ(store().basket->id, first->id);
+  EXPECT_NE(store().basket, first);
+}
+
+static_assert(std::is_same_v<decltype(Store::session()), std::shared_ptr<const Session>>);
+static_assert(std::is_same_v<decltype(Store::basket()), std::shared_ptr<const Basket>>);
+
+// What an app may do to the models it holds: change the fields the SDK reads, and the models
+// nested in them.
+void scribbleOver(Session& session) {
+  session.token = "app-token";
+  session.id = "app-session";
+  session.shopperId = "app-shopper";
+  session.state = Session::State::Reset;
+}
+void scribbleOver(Basket& basket) {
+  basket.id = "app-basket";
+  for (const auto& item : basket.items.value_or(ModelList<BasketLineItem>{})) {
+    item->sku = "app-sku";
+  }
+  if (basket.summary) {
+    basket.summary->total = -1;
+  }
+}
+
+TEST_F(FacadeStore, NothingTheAppHoldsReachesTheStoreOrTheRequestsThatFollow) {
+  const auto update = std::make_shared<BasketUpdateParam>();
+  update->items = ModelList<BasketLineItem>{std::make_shared<BasketLineItem>()};
+  update->items->front()->sku = kSku;
+  const auto session = await<Session>([&](auto done) {
+                         api_.authenticateShopper(kMerchantShopperId, "auth-7", done);
+                       }).value;
+  std::vector<std::shared_ptr<Basket>> baskets{
+      await<Basket>([&](auto done) { api_.createBasket(done); }).value,
+      await<Basket>([&](auto done) {
+        api_.updateBasket(update, done);
+        // Changed while its request is on the way.
+        update->basketId = "app-basket";
+        update->items->front()->sku = "app-sku";
+      }).value,
+      await<Basket>([&](auto done) { api_.getBasket(done); }).value,
+  };
+  const auto basketId = Store::basket()->id.value();
+  EXPECT_EQ(Json::parse(requestsTo("/api/client/pos/update-basket").back().body),
+            (Json{{"basket-id", basketId}, {"items", {{{"sku", kSku}}}}}));
+
+  const auto read = Store::basket();
+  ASSERT_TRUE(read->items && read->summary);
+  const Json keptSession = contentOf(*Store::session());
+  const Json keptBasket = contentOf(*read);
+  scribbleOver(*session);
+  for (const auto& basket : baskets) {
+    scribbleOver(*basket);
+  }
+  // A read is const, but the models nested in it are the app's to change too.
+  read->items->front()->sku = "app-sku";
+  read->summary->total = -1;
+  EXPECT_EQ(contentOf(*Store::session()), keptSession);
+  EXPECT_EQ(contentOf(*Store::basket()), keptBasket);
+
+  const auto stored = Store::session();
+  expectSuccessLater(await<Shopper>([&](auto done) { api_.getShopper(done); }));
+  EXPECT_EQ(lastRequest("GET", "/api/client/shopper/" + stored->shopperId.value())
+                .headers.at("authorization"),
+            "Bearer " + stored->token.value());
+  expectSuccessLater(await<Basket>([&](auto done) { api_.getBasket(done); }));
+  lastRequest("GET", "/api/client/basket/" + basketId);
 }
 
 TEST_F(FacadeStore, AGivenBasketIdIsUsedEvenWhenEmpty) {
@@ -160,10 +228,10 @@ TEST_F(FacadeStore, TheReceiptIsAskedForWithoutASession) {
 }
 
 TEST_F(FacadeStore, ACallWithoutACompletionStillKeepsTheStoreInStep) {
-  const auto stored = Store::basket();
+  const auto stored = store().basket;
   api_.createBasket(nullptr);
-  EXPECT_TRUE(runMainLoopUntil([&] { return Store::basket() != stored; }));
-  EXPECT_NE(Store::basket()->id, stored->id);
+  EXPECT_TRUE(runMainLoopUntil([&] { return store().basket != stored; }));
+  EXPECT_NE(store().basket->id, stored->id);
 }
 
 // The operations are made by the facade and never handed out: watch them from here.

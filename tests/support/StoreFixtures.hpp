@@ -3,16 +3,17 @@
 #include "Helpers/Constants.hpp"
 #include "Helpers/StoreState.hpp"
 
+#include <zelvora/models/Models.hpp>
+
 #include <memory>
 
 namespace zelvora::test {
 
-// A distinct, non-null model pointer for tests that only store and compare models by identity;
-// the object behind it is never read, so the model's definition is not needed.
+// A distinct, empty model, for tests that only need a value present. The Store copies what it
+// is given, so the object must be a real one.
 template <class Model>
 std::shared_ptr<Model> placeholder() {
-  auto anchor = std::make_shared<int>(0);
-  return std::shared_ptr<Model>(anchor, reinterpret_cast<Model*>(anchor.get()));
+  return std::make_shared<Model>();
 }
 
 // Empties the Store and puts the server address back to its defaults.

@@ -1,7 +1,9 @@
-// The process-wide Store: what the app can read and what cleaning up the product page's data does.
+// The process-wide Store: what the app can read, that the Store keeps copies of its own, and what
+// cleaning up the product page's data does.
 #include <zelvora/Store.hpp>
 
 #include "Helpers/StoreState.hpp"
+#include "Models/ModelCodec.hpp"
 #include "support/StoreFixtures.hpp"
 
 #include <gtest/gtest.h>
@@ -32,12 +34,31 @@ TEST(StoreAtStartTest, AppReadsNothingBeforeTheFirstInitialize) {
       ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(StoreTest, AppReadsTheStoredValuesAndTheSameModelObjects) {
-  test::fillStore();
-  const StoreValues stored = StoreState::snapshot();
-  EXPECT_EQ(Store::merchantId(), "old-merchant");
-  EXPECT_EQ(Store::session(), stored.session);
-  EXPECT_EQ(Store::basket(), stored.basket);
+TEST_F(StoreTest, TheStoreKeepsCopiesSharingNothingWithItsWritersOrTheAppsReads) {
+  const auto basket = decodeModel<Basket>(Json::parse(R"({"id": "b-1", "tags": ["reserve-collect"],
+      "items": [{"sku": "s-1", "qty": 2}], "summary": {"total": 500}})"));
+  const Json written = encodeToJSON(*basket);
+  StoreState::set(&StoreValues::basket, basket);
+  const auto read = Store::basket();
+  EXPECT_EQ(encodeToJSON(*read), written);
+
+  basket->id = "changed";
+  basket->items->front()->sku = "changed";
+  basket->summary->total = 1;
+  read->items->front()->sku = "changed";
+  read->summary->total = 1;
+  EXPECT_EQ(encodeToJSON(*StoreState::get(&StoreValues::basket)), written);
+  EXPECT_EQ(encodeToJSON(*Store::basket()), written);
+
+  const auto offers = std::make_shared<internal::PaymentInstrumentOffers>(
+      1, std::make_shared<PaymentInstrumentOffer>());
+  offers->front()->paymentInstrumentId = "card-1";
+  StoreState::set(&StoreValues::paymentInstrumentOffers, offers);
+  offers->front()->paymentInstrumentId = "changed";
+  offers->push_back(offers->front());
+  const auto kept = StoreState::get(&StoreValues::paymentInstrumentOffers);
+  ASSERT_EQ(kept->size(), 1u);
+  EXPECT_EQ(kept->front()->paymentInstrumentId, "card-1");
 }
 
 TEST_F(StoreTest, CleanUpClearsExactlyTheNineProductPageValues) {
@@ -80,11 +101,10 @@ TEST_F(StoreTest, CleanUpOfAnEmptyProductPageChangesNothing) {
 }
 
 TEST_F(StoreTest, SingleValuesAreReadAndReplacedWhole) {
-  const auto session = test::placeholder<Session>();
-  StoreState::set(&StoreValues::session, session);
+  StoreState::set(&StoreValues::session, test::placeholder<Session>());
+  const auto session = StoreState::get(&StoreValues::session);
   StoreState::set(&StoreValues::shopperLoyaltyPoints, 42);
   EXPECT_EQ(StoreState::get(&StoreValues::session), session);
-  EXPECT_EQ(Store::session(), session);
   EXPECT_EQ(StoreState::get(&StoreValues::shopperLoyaltyPoints), 42);
   StoreState::set(&StoreValues::session, nullptr);
   EXPECT_FALSE(Store::session());

@@ -24,7 +24,7 @@ std::shared_ptr<Session> createSessionFromAuthenticatedSession(
 std::shared_ptr<Session> StoreAuthenticatedSession::record(
     const std::shared_ptr<AuthenticatedSession>& reply) {
   if (!reply) {
-    return StoreState::get(&StoreValues::session);
+    return StoreState::get(&StoreValues::session).copy();
   }
   auto session = createSessionFromAuthenticatedSession(*reply);
   StoreState::set(&StoreValues::session, session);

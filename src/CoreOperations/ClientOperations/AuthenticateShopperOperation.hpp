@@ -15,8 +15,8 @@ std::shared_ptr<Session> createSessionFromAuthenticatedSession(
     const AuthenticatedSession& authSession);
 
 // The converted session replaces the stored one (a value-less reply keeps the stored one) and is
-// what the app receives; only then is the event listener connected, so that the app knows its
-// session before any event about it can arrive.
+// what the app receives, as a copy of its own; only then is the event listener connected, so that
+// the app knows its session before any event about it can arrive.
 struct StoreAuthenticatedSession {
   static std::shared_ptr<Session> record(const std::shared_ptr<AuthenticatedSession>& reply);
   static void afterHandOver();

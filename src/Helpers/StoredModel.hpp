@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Models/ModelCopy.hpp"
+
+#include <zelvora/models/ModelTypes.hpp>
+
+#include <cstddef>
+#include <memory>
+#include <type_traits>
+
+namespace zelvora::internal {
+
+// A copy of a model, or of a list of models, that shares no object with the original.
+template <class M>
+std::shared_ptr<M> copyOf(const M& model) {
+  return copyModel(model);
+}
+template <class M>
+std::shared_ptr<ModelList<M>> copyOf(const ModelList<M>& list) {
+  auto copy = std::make_shared<ModelList<M>>();
+  copy->reserve(list.size());
+  for (const auto& element : list) {
+    copy->push_back(element ? copyModel(*element) : nullptr);
+  }
+  return copy;
+}
+
+// A model value of the Store: the Store's own deep copy, taken as the value is stored, and never
+// changed afterwards. Whatever a writer assigns is copied on the way in (the conversion is implicit
+// for that reason), so nobody outside the Store, the app above all, holds an object the Store
+// keeps; inside the SDK it is read in place, through const access only. Copying a StoredModel
+// shares the same immutable object; two compare equal when they hold the same object.
+template <class T>
+class StoredModel {
+ public:
+  StoredModel() = default;
+  StoredModel(std::nullptr_t) {}
+  template <class U>
+  requires std::is_same_v<std::remove_const_t<U>, T> StoredModel(const std::shared_ptr<U>& value)
+      : value_(value ? copyOf(*value) : nullptr) {}
+
+  explicit operator bool() const { return value_ != nullptr; }
+  const T& operator*() const { return *value_; }
+  const T* operator->() const { return value_.get(); }
+
+  // A copy of the stored value that its receiver may change at will; absent when none is stored.
+  std::shared_ptr<T> copy() const { return value_ ? copyOf(*value_) : nullptr; }
+
+  friend bool operator==(const StoredModel&, const StoredModel&) = default;
+  friend bool operator==(const StoredModel& stored, std::nullptr_t) { return !stored; }
+
+ private:
+  std::shared_ptr<const T> value_;
+};
+
+}  // namespace zelvora::internal
