@@ -1,6 +1,7 @@
-// The facade's calls made from many threads at once while the Store changes under them. Runs under
-// ThreadSanitizer too, so nothing here may load JavaScriptCore: requests go out unsigned and the
-// platform refuses them, which serves as well, since every path must end in one completion.
+// The facade's calls made from many threads at once while the Store changes under them, and the app
+// changing what it reads while completions replace the Store's values. Runs under ThreadSanitizer
+// too, so nothing here may load JavaScriptCore: requests go out unsigned and the platform refuses
+// them unless a test cans the answer; every path must end in one completion all the same.
 #include "Platform/MainQueue.hpp"
 #include "Platform/ScriptContext.hpp"
 #include "e2e/FacadeFixture.hpp"
@@ -98,6 +99,49 @@ TEST_F(FacadeThreadSafety, CallsFromManyThreadsWhileTheStoreChangesEachCompleteO
   EXPECT_TRUE(runMainLoopUntil([&] { return completions.allCalled(); }, std::chrono::seconds(60)));
   runMainLoopFor(std::chrono::milliseconds(50));
   EXPECT_TRUE(completions.noneCalledTwice());
+}
+
+TEST_F(FacadeThreadSafety, TheAppChangesTheBasketsItReadsWhileCompletionsReplaceTheStoredOne) {
+  platform::mainQueue();
+  // A canned answer, so that the unsigned requests succeed and each one replaces the stored basket.
+  answer("POST", "/api/client/basket", 200, R"({"id": "b-2", "items": [{"sku": "sku-1"}]})");
+  auto session = std::make_shared<Session>();
+  session->id = "s-1";
+  session->state = Session::State::Authenticated;
+  internal::StoreState::set(&internal::StoreValues::session, session);
+  std::atomic<bool> stop{false};
+  std::atomic<int> changesSeen{0};
+  std::vector<std::thread> readers;
+  for (int reader = 0; reader < 2; ++reader) {
+    readers.emplace_back([&] {
+      while (!stop) {
+        if (const auto basket = Store::basket()) {
+          const auto& item = basket->items->front();
+          changesSeen += item->sku != "sku-1";
+          item->sku = "changed by the app";
+        }
+      }
+    });
+  }
+  constexpr int kCalls = kCallers * kRounds;
+  int completed = 0;
+  for (int call = 0; call < kCalls; ++call) {
+    api_.createBasket([&](std::shared_ptr<Basket> basket, std::optional<Error> error) {
+      EXPECT_FALSE(error);
+      if (basket) {
+        basket->id = "changed by the app";
+        basket->items->front()->sku = "changed by the app";
+      }
+      ++completed;
+    });
+  }
+  EXPECT_TRUE(runMainLoopUntil([&] { return completed == kCalls; }, std::chrono::seconds(60)));
+  stop = true;
+  for (auto& reader : readers) {
+    reader.join();
+  }
+  EXPECT_EQ(changesSeen, 0);
+  EXPECT_EQ(Store::basket()->id, "b-2");
 }
 
 }  // namespace
