@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <type_traits>
 
 namespace zelvora::internal {
 
@@ -35,9 +34,7 @@ class StoredModel {
  public:
   StoredModel() = default;
   StoredModel(std::nullptr_t) {}
-  template <class U>
-  requires std::is_same_v<std::remove_const_t<U>, T> StoredModel(const std::shared_ptr<U>& value)
-      : value_(value ? copyOf(*value) : nullptr) {}
+  StoredModel(const std::shared_ptr<T>& value) : value_(value ? copyOf(*value) : nullptr) {}
 
   explicit operator bool() const { return value_ != nullptr; }
   const T& operator*() const { return *value_; }
