@@ -108,14 +108,6 @@ class FacadeTest : public PlatformTest {
     EXPECT_EQ(outcome.error->zelvoraError()->requiredDataNotAvailableReason(), reason);
   }
 
-  // One call, ended later on the main queue, successfully.
-  template <class T>
-  static void expectSuccessLater(const Outcome<T>& outcome) {
-    EXPECT_EQ(outcome.calls, 1);
-    EXPECT_EQ(outcome.callsBeforeReturn, 0);
-    EXPECT_FALSE(outcome.error) << outcome.error->localizedDescription();
-  }
-
   Ids ids_;
   std::vector<std::string> events_;
 

@@ -1,6 +1,7 @@
 // Replies the transport will not wait for or hold without end: too large, even when they arrive
 // small and inflate, too slow in trickling in, or silent. Each ends its call once, with an error.
-#include "e2e/TransportFixture.hpp"
+#include "CoreNetworking/Networking.hpp"
+#include "support/PlatformFixture.hpp"
 
 #include <curl/curl.h>
 #include <zlib.h>
@@ -9,7 +10,7 @@
 #include <iostream>
 #include <string>
 
-namespace zelvora {
+namespace zelvora::test {
 namespace {
 
 // How far the process's peak resident memory rose since construction. The kernel's peak is reset
@@ -62,7 +63,7 @@ fake::StreamedBody gzipBomb(std::size_t gibibytes) {
   return body;
 }
 
-using ReplyLimits = test::TransportTest;
+using ReplyLimits = PlatformTest;
 
 TEST_F(ReplyLimits, AReplyLargerThan32MiBEndsInAnErrorWithoutHoldingIt) {
   const struct {
@@ -74,7 +75,7 @@ TEST_F(ReplyLimits, AReplyLargerThan32MiBEndsInAnErrorWithoutHoldingIt) {
       {"3 GiB gzip bomb", gzipBomb(3), {{"Content-Encoding", "gzip"}}},
   };
   for (const auto& c : cases) {
-    platform_->script("GET", test::kShopperPath,
+    platform_->script("GET", kShopperPath,
                       {.status = 200, .streamedBody = c.body, .headers = c.headers});
     const ResidentPeakGrowth growth;
     const auto outcome = lookUpShopper();
@@ -103,7 +104,7 @@ TEST_F(ReplyLimits, ATrickleEndsAtTheCallsTimeLimitAndSilenceAtTheIdleTimeout) {
   for (const auto& c : cases) {
     Networking::sharedManager().setIdleTimeoutForTesting(c.idleTimeout);
     Networking::sharedManager().setCallTimeLimitForTesting(c.callTimeLimit);
-    platform_->script("GET", test::kShopperPath, c.reply);
+    platform_->script("GET", kShopperPath, c.reply);
     const auto start = Clock::now();
     const auto outcome = lookUpShopper();
     const auto elapsed = Clock::now() - start;
@@ -115,4 +116,4 @@ TEST_F(ReplyLimits, ATrickleEndsAtTheCallsTimeLimitAndSilenceAtTheIdleTimeout) {
 }
 
 }  // namespace
-}  // namespace zelvora
+}  // namespace zelvora::test

@@ -1,5 +1,6 @@
 #include "support/PlatformFixture.hpp"
 
+#include "CoreNetworking/Networking.hpp"
 #include "support/StoreFixtures.hpp"
 
 #include <cstdlib>
@@ -32,6 +33,7 @@ void PlatformTest::SetUp() {
 void PlatformTest::TearDown() {
   // Let replies still in flight land before the platform goes.
   runMainLoopFor(std::chrono::milliseconds(20));
+  Networking::sharedManager().restoreDefaultsForTesting();
   platform_.reset();
   resetStoreAndConstants();
 }

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "APIs/Generated/ClientAPI.hpp"
 #include "fake_platform/FakePlatform.hpp"
 #include "support/MainLoop.hpp"
 
 #include <zelvora/Completion.hpp>
 #include <zelvora/ZelvoraAPI.hpp>
+#include <zelvora/models/Models.hpp>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace zelvora::test {
@@ -18,6 +21,8 @@ namespace zelvora::test {
 // The host name under which tests reach the fake platform; the transport connects it to
 // 127.0.0.1 (see the ZELVORA_RESOLVE setting made for every test process).
 inline constexpr const char* kPlatformHostName = "platform.test";
+
+inline constexpr const char* kShopperPath = "/api/client/shopper/s-1";
 
 inline const fake::Credentials& testCredentials() {
   static const fake::Credentials credentials{"merchant-e2e", "key-e2e", "secret-e2e"};
@@ -33,6 +38,29 @@ struct Outcome {
   int callsBeforeReturn = 0;  // calls made before the SDK call returned
   bool onCallingThread = false;
 };
+
+// One completion, on the main queue of the calling thread, after the call returned.
+template <class T>
+void expectOnceLater(const Outcome<T>& outcome) {
+  EXPECT_EQ(outcome.calls, 1);
+  EXPECT_EQ(outcome.callsBeforeReturn, 0);
+  EXPECT_TRUE(outcome.onCallingThread);
+}
+
+template <class T>
+void expectSuccessLater(const Outcome<T>& outcome) {
+  expectOnceLater(outcome);
+  EXPECT_FALSE(outcome.error) << outcome.error->localizedDescription();
+}
+
+template <class T>
+void expectError(const Outcome<T>& outcome, std::string_view domain, long long code) {
+  expectOnceLater(outcome);
+  EXPECT_EQ(outcome.value, nullptr);
+  ASSERT_TRUE(outcome.error);
+  EXPECT_EQ(outcome.error->domain(), domain) << outcome.error->localizedDescription();
+  EXPECT_EQ(outcome.error->code(), code) << outcome.error->localizedDescription();
+}
 
 // A fresh fake platform and an SDK initialised against it, with an empty Store.
 class PlatformTest : public ::testing::Test {
@@ -56,6 +84,14 @@ class PlatformTest : public ::testing::Test {
     EXPECT_TRUE(runMainLoopUntil([&] { return outcome->calls > 0; }, std::chrono::seconds(20)));
     runMainLoopFor(std::chrono::milliseconds(5));
     return *outcome;
+  }
+
+  // One shopper looked up through ClientAPI, and the platform's answer to it.
+  Outcome<Shopper> lookUpShopper() {
+    return await<Shopper>([](auto done) { ClientAPI::lookUpShopper("s-1", done); });
+  }
+  void answerShopperWith(int status, std::string body) {
+    platform_->script("GET", kShopperPath, {.status = status, .body = std::move(body)});
   }
 
   // The requests the platform received on a path.
