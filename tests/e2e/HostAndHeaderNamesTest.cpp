@@ -2,8 +2,8 @@
 // when the SDK accepts them and when it sends them, whatever the process's locale.
 #include "CoreNetworking/Request/URLRequest.hpp"
 #include "Platform/HostOverrides.hpp"
-#include "support/PlatformFixture.hpp"
 #include "fake_platform/Text.hpp"
+#include "support/PlatformFixture.hpp"
 
 #include <zelvora/Store.hpp>
 

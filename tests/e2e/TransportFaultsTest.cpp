@@ -148,7 +148,8 @@ class ScopedDescriptorLimit {
   rlimit previous_{};
 };
 
-TEST_F(TransportFaults, TwoThousandCallsAtOnceShareSixConnectionsAndEachCompletesOnceOnTheMainQueue) {
+TEST_F(TransportFaults,
+       TwoThousandCallsAtOnceShareSixConnectionsAndEachCompletesOnceOnTheMainQueue) {
   answerShopperWith(200, R"({"id":"s-1"})");
   const ScopedDescriptorLimit limit(1024);
   constexpr int kCalls = 2000;

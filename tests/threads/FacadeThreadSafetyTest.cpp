@@ -7,6 +7,7 @@
 #include "e2e/FacadeFixture.hpp"
 #include "support/FakeScriptContext.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -36,22 +37,9 @@ class CompletionCounts {
     return [this, index](std::shared_ptr<T>, std::optional<Error>) { ++counts_[index]; };
   }
 
-  bool allCalled() const {
-    for (const auto& count : counts_) {
-      if (count.load() == 0) {
-        return false;
-      }
-    }
-    return true;
-  }
-
-  bool noneCalledTwice() const {
-    for (const auto& count : counts_) {
-      if (count.load() > 1) {
-        return false;
-      }
-    }
-    return true;
+  bool eachCalledOnce() const {
+    return std::all_of(counts_.begin(), counts_.end(),
+                       [](const auto& count) { return count == 1; });
   }
 
  private:
@@ -96,9 +84,10 @@ TEST_F(FacadeThreadSafety, CallsFromManyThreadsWhileTheStoreChangesEachCompleteO
   }
   stop = true;
   storeWriter.join();
-  EXPECT_TRUE(runMainLoopUntil([&] { return completions.allCalled(); }, std::chrono::seconds(60)));
+  EXPECT_TRUE(
+      runMainLoopUntil([&] { return completions.eachCalledOnce(); }, std::chrono::seconds(60)));
   runMainLoopFor(std::chrono::milliseconds(50));
-  EXPECT_TRUE(completions.noneCalledTwice());
+  EXPECT_TRUE(completions.eachCalledOnce());
 }
 
 TEST_F(FacadeThreadSafety, TheAppChangesTheBasketsItReadsWhileCompletionsReplaceTheStoredOne) {

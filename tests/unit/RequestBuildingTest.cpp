@@ -99,14 +99,6 @@ TEST(Encodings, PutParametersWhereTheMethodAndKindSay) {
   EXPECT_FALSE(Encoding::json().encode(post, nullptr).first.body);
 }
 
-TEST(APIHelperTest, OnlyTopLevelBooleansBecomeText) {
-  const Json converted = APIHelper::convertBoolToString(
-      {{"flag", true}, {"off", false}, {"n", 1}, {"m", 0}, {"nested", {{"x", true}}}});
-  EXPECT_EQ(
-      converted,
-      Json({{"flag", "true"}, {"off", "false"}, {"n", 1}, {"m", 0}, {"nested", {{"x", true}}}}));
-}
-
 TEST(Catalogue, FillsTemplatesLiterallyAndMapsMethods) {
   const struct {
     ClientAPIPath endpoint;
@@ -114,15 +106,10 @@ TEST(Catalogue, FillsTemplatesLiterallyAndMapsMethods) {
     std::optional<std::string> path;  // none: refused, as it would hold a dot segment
   } cases[] = {
       {ClientAPIPath::LookUpSession, {""}, "/api/client/session/"},
-      {ClientAPIPath::LookUpBasket, {"a b"}, "/api/client/basket/a b"},
-      {ClientAPIPath::GetSkusForProduct,
-       {"m1", "p2"},
-       "/api/client/pos/skus/merchant/m1/product/p2"},
       {ClientAPIPath::GetSkuAvailability,
        {"m{sku}", "S"},
        "/api/client/pos/sku-availability/merchant/mS/sku/S"},
       {ClientAPIPath::LookUpShopper, {"{shopper-id}"}, "/api/client/shopper/{shopper-id}"},
-      {ClientAPIPath::LookUpBasket, {"a/b"}, "/api/client/basket/a/b"},
       {ClientAPIPath::LookUpBasket, {"...a./.b/..."}, "/api/client/basket/...a./.b/..."},
       {ClientAPIPath::LookUpBasket, {"%2e%2e"}, "/api/client/basket/%2e%2e"},
       {ClientAPIPath::LookUpBasket, {".."}, std::nullopt},
@@ -150,18 +137,20 @@ TEST(Catalogue, FillsTemplatesLiterallyAndMapsMethods) {
 
 // The headers and the signature's check are the end-to-end suite's; here, what only the request
 // builder decides: what is signed and what is sent.
-TEST_F(RequestBuilding, SignsTheDecodedPathAndTheBodyWithBooleansAsText) {
+TEST_F(RequestBuilding, SignsTheDecodedPathAndTheBodyWithTopLevelBooleansAsText) {
   const URLRequest get = build(getQuery(ClientAPIPath::LookUpBasket, {"a b?c/d"}).value());
   EXPECT_EQ(get.url->absoluteString(), "https://platform.test:8443/api/client/basket/a%20b%3Fc/d");
   EXPECT_EQ(script_->signedText.substr(script_->signedText.find("GET")),
             "GET/api/client/basket/a b?c/d");
   EXPECT_FALSE(get.body);
 
-  const URLRequest post = build(postQuery(ClientAPIPath::MakePayment, {{"flag", true}}));
+  // Only top-level booleans become text.
+  const URLRequest post = build(
+      postQuery(ClientAPIPath::MakePayment, {{"flag", true}, {"n", 0}, {"nested", {{"x", true}}}}));
   const auto timestamp = post.headers.get("X-timestamp").value();
-  EXPECT_EQ(post.body, R"({"flag":"true"})");
-  EXPECT_EQ(script_->signedText,
-            "key-1" + timestamp + "corr-1POST/api/client/payment" + R"({"flag":"true"})");
+  const std::string body = R"({"flag":"true","n":0,"nested":{"x":true}})";
+  EXPECT_EQ(post.body, body);
+  EXPECT_EQ(script_->signedText, "key-1" + timestamp + "corr-1POST/api/client/payment" + body);
   EXPECT_EQ(script_->usedSecret, "secret-1");
   EXPECT_EQ(post.headers.get("X-signature"), "signature-of-text");
 }
@@ -198,20 +187,6 @@ TEST(PlatformErrors, AreFoundInEitherFormOnly) {
       EXPECT_EQ(error->failureReason(), c.reason);
     }
   }
-}
-
-TEST(Serialization, PassesTransportErrorsOnAndReadsEntityEncodedReplies) {
-  const HTTPURLResponse ok{200, "https://h.test/p"};
-  const HTTPURLResponse noContent{204, "https://h.test/p"};
-  const auto transportError = Error::curl(7, "Couldn't connect to server");
-
-  EXPECT_EQ(serializeJSON(noContent, std::nullopt, transportError).error(), transportError);
-  EXPECT_EQ(serializeJSON(ok, std::string(R"({"a":"&amp;lt;"})"), std::nullopt).value()["a"], "<");
-  EXPECT_EQ(
-      serializeJSON(ok, std::string(R"({"a":"say &quot;hi&quot;"})"), std::nullopt).value()["a"],
-      "say \"hi\"");
-  EXPECT_EQ(serializeJSON(ok, std::string("{&quot;a&quot;:&quot;b&quot;}"), std::nullopt).value(),
-            Json({{"a", "b"}}));
 }
 
 TEST(Texts, DescribeRequestsAndRepliesExactly) {
