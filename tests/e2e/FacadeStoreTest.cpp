@@ -21,7 +21,7 @@ class FacadeStore : public FacadeTest {
   }
 };
 
-TEST_F(FacadeStore, ABasketUpdateGoesToTheStoredBasketAndLeavesTheAppsObjectAlone) {
+TEST_F(FacadeStore, ABasketUpdateGoesToTheStoredBasketAndLeavesTheAppsObjectAloneOrIsAbsent) {
   const auto update = std::make_shared<BasketUpdateParam>();
   update->basketId = "someone-elses-basket";
   update->tags = std::vector<BasketTag>{BasketTag::collect};
@@ -30,9 +30,7 @@ TEST_F(FacadeStore, ABasketUpdateGoesToTheStoredBasketAndLeavesTheAppsObjectAlon
             (Json{{"basket-id", ids_.basketId}, {"tags", {"reserve-collect"}}}));
   EXPECT_EQ(update->basketId, "someone-elses-basket");
   EXPECT_EQ(Store::basket()->tags, update->tags);
-}
-
-TEST_F(FacadeStore, AnAbsentBasketUpdateSendsOnlyTheStoredBasketsId) {
+  // Without an update, only the stored basket's id.
   expectSuccessLater(await<Basket>([&](auto done) { api_.updateBasket(nullptr, done); }));
   EXPECT_EQ(Json::parse(lastRequest("POST", "/api/client/pos/update-basket").body),
             (Json{{"basket-id", ids_.basketId}}));

@@ -1,6 +1,6 @@
 // The local platform as the end-to-end tests rely on it: it refuses what the real platform refuses
 // (a signature over anything but the exact signed text, a missing or wrong header, an unknown or
-// replaced session token), and it answers as scripted.
+// replaced session token). How it answers as scripted, every end-to-end test relies on.
 #include "fake_platform/FakePlatform.hpp"
 #include "fake_platform/Http.hpp"
 #include "fake_platform/Signing.hpp"
@@ -151,33 +151,6 @@ TEST_F(FakePlatformTest, RefusesAnUnknownOrReplacedSessionToken) {
   }
   token_ = authenticated.value("token", "");
   EXPECT_EQ(send(signedRequest("GET", sessionPath)).response.status, 200);
-}
-
-TEST_F(FakePlatformTest, AnswersAsScriptedTheLatestMatchingScriptFirst) {
-  platform_.script("*", "/api/client/basket/*",
-                   {.status = 503, .body = "down", .headers = {{"Retry-After", "1"}}});
-  platform_.script("*", "/api/client/session", {.status = 500});
-  platform_.script("POST", "/api/client/session", {.status = 201, .times = 1});
-
-  const Exchange down = send(signedRequest("GET", "/api/client/basket/a%20b?x=1"));
-  EXPECT_EQ(down.response.status, 503);
-  EXPECT_EQ(down.response.body, "down");
-  EXPECT_EQ(down.response.headers.at("retry-after"), "1");
-  EXPECT_EQ(send(signedRequest("POST", "/api/client/session", kSessionBody)).response.status, 201);
-  EXPECT_EQ(send(signedRequest("POST", "/api/client/session", kSessionBody)).response.status, 500);
-  EXPECT_EQ(send(signedRequest("GET", "/api/client/session/x")).response.status, 401);
-
-  const auto recorded = platform_.requests();
-  ASSERT_EQ(recorded.size(), 4u);
-  EXPECT_EQ(recorded[0].target, "/api/client/basket/a%20b?x=1");
-  EXPECT_EQ(recorded[0].path, "/api/client/basket/a b");
-  EXPECT_EQ(recorded[1].body, kSessionBody);
-
-  platform_.clearScripts();
-  EXPECT_EQ(send(signedRequest("POST", "/api/client/session", kSessionBody)).response.status, 200);
-  platform_.script("*", "*", {.dropConnection = true});
-  EXPECT_EQ(send(signedRequest("GET", "/api/client/session/x")).outcome,
-            Exchange::Outcome::connectionClosed);
 }
 
 }  // namespace

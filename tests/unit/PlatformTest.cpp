@@ -158,19 +158,18 @@ class ScopedEnvironment {
 };
 
 TEST(DeviceTest, DataDirectoryFollowsXdg) {
-  {
-    ScopedEnvironment xdg("XDG_DATA_HOME", "/tmp/xdg-data");
-    EXPECT_EQ(platform::xdgDataHome(), fs::path("/tmp/xdg-data"));
-  }
-  {
-    ScopedEnvironment xdg("XDG_DATA_HOME", "relative/dir");  // not absolute: ignored
-    ScopedEnvironment home("HOME", "/home/someone");
-    EXPECT_EQ(platform::xdgDataHome(), fs::path("/home/someone/.local/share"));
-  }
-  {
-    ScopedEnvironment xdg("XDG_DATA_HOME", nullptr);
-    ScopedEnvironment home("HOME", "/home/other");
-    EXPECT_EQ(platform::xdgDataHome(), fs::path("/home/other/.local/share"));
+  const struct {
+    const char* xdg;
+    const char* expected;
+  } cases[] = {
+      {"/tmp/xdg-data", "/tmp/xdg-data"},
+      {"relative/dir", "/home/someone/.local/share"},  // not absolute: ignored
+      {nullptr, "/home/someone/.local/share"},
+  };
+  ScopedEnvironment home("HOME", "/home/someone");
+  for (const auto& c : cases) {
+    ScopedEnvironment xdg("XDG_DATA_HOME", c.xdg);
+    EXPECT_EQ(platform::xdgDataHome(), fs::path(c.expected));
   }
 }
 

@@ -2,7 +2,6 @@
 // a reply show of themselves.
 #include "APIs/Generated/Execute.hpp"
 #include "CoreNetworking/Request/QueryRequest.hpp"
-#include "CoreNetworking/Response/QueryResponse.hpp"
 #include "Helpers/StoreState.hpp"
 #include "Platform/ScriptContext.hpp"
 #include "support/StoreFixtures.hpp"
@@ -189,7 +188,7 @@ TEST(PlatformErrors, AreFoundInEitherFormOnly) {
   }
 }
 
-TEST(Texts, DescribeRequestsAndRepliesExactly) {
+TEST(Texts, DescribeRequestsExactly) {
   URLRequest request;
   request.url = URLComponents{"https", "h.test", 443, "/api/client/x", std::nullopt};
   request.method = "POST";
@@ -210,21 +209,6 @@ TEST(Texts, DescribeRequestsAndRepliesExactly) {
             "$ curl -i \\\n\t\"https://h.test:443/g\"");
   EXPECT_EQ(CancellableRequest(URLRequest{}).cURLRepresentation(),
             "$ curl command could not be created");
-
-  const QueryResponse<Json> invalidToken{
-      std::nullopt, std::nullopt, std::nullopt,
-      NetworkingError::error(NetworkingError::ErrorCode::InvalidAccessToken)};
-  const std::string text = invalidToken.debugDescription();
-  EXPECT_EQ(text.substr(0, text.find("[Result]")),
-            "[Request]: NIL\n[Response]: NIL\n[Status Code]: NIL\n");
-  EXPECT_EQ(text.rfind("[Result]: FAILURE: ", text.find("[Result]")), text.find("[Result]"));
-
-  const QueryResponse<Json> ok{request, HTTPURLResponse{200, "https://h.test:443/api/client/x"},
-                               200, Json{{"a", 1}}};
-  EXPECT_NE(ok.debugDescription().find("\n[Status Code]: 200\n[Result]: SUCCESS: {\"a\":1}"),
-            std::string::npos);
-  EXPECT_EQ(ok.result.description(), "SUCCESS");
-  EXPECT_EQ(invalidToken.result.description(), "FAILURE");
 }
 
 TEST(NetworkingErrors, AreFoundAgainByTheirCodesAndReasons) {
