@@ -2,7 +2,7 @@
 // OpenSSL HMAC-SHA256 of the same text. Prints the ratio of the two for each text length.
 #include "Platform/Bundle.hpp"
 #include "Platform/ScriptContext.hpp"
-#include "support/OpenSslHmac.hpp"
+#include "fake_platform/Signing.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -50,7 +50,7 @@ JavaScriptCoreContext& scriptContext() {
 void ScriptSignature(benchmark::State& state) {
   const std::string text = signedText(static_cast<std::size_t>(state.range(0)));
   auto& context = scriptContext();
-  if (context.signature(text, secret) != zelvora::test::opensslHmacSha256Hex(secret, text)) {
+  if (context.signature(text, secret) != zelvora::fake::hmacSha256Hex(secret, text)) {
     state.SkipWithError("the script's signature differs from OpenSSL's");
     return;
   }
@@ -62,7 +62,7 @@ void ScriptSignature(benchmark::State& state) {
 void OpenSslSignature(benchmark::State& state) {
   const std::string text = signedText(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state)
-    benchmark::DoNotOptimize(zelvora::test::opensslHmacSha256Hex(secret, text));
+    benchmark::DoNotOptimize(zelvora::fake::hmacSha256Hex(secret, text));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
