@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Platform/WebView.hpp"
+
+#include <optional>
+
+typedef struct _WebKitWebView WebKitWebView;
+
+namespace zelvora::platform {
+
+// A WebKitGTK web view with its own user-content manager. The view keeps its widget alive; once the
+// view is gone, the widget (still in the app's window) no longer delivers messages to anyone.
+class WebKitPageView final : public WebView {
+ public:
+  WebKitPageView(const std::vector<std::string>& messageNames, ScriptMessageHandler handler,
+                 ViewSize size);
+  ~WebKitPageView() override;
+  WebKitPageView(const WebKitPageView&) = delete;
+  WebKitPageView& operator=(const WebKitPageView&) = delete;
+
+  void attachTo(GtkWidget* container) override;
+  WebKitWebView* webKitView() const { return view_; }
+
+ protected:
+  void startLoading(const std::string& html, const std::string& baseUri) override;
+  void run(const std::string& script) override;
+
+ private:
+  struct Channel;
+  void deliver(const std::string& name, const nlohmann::json& body);
+
+  WebKitWebView* view_;
+  ScriptMessageHandler handler_;
+  std::vector<unsigned long> signalIds_;     // on the user-content manager
+  unsigned long viewSignalIds_[2] = {0, 0};  // load-changed, destroy
+  bool destroyed_ = false;
+};
+
+// Makes WebKitPageViews. The screen size is the primary monitor's, or the one given.
+class WebKitWebViewFactory final : public WebViewFactory {
+ public:
+  explicit WebKitWebViewFactory(std::optional<ViewSize> screen = std::nullopt) : screen_(screen) {}
+  std::shared_ptr<WebView> make(const std::vector<std::string>& messageNames,
+                                ScriptMessageHandler handler, ViewSize size) override;
+  ViewSize screenSize() override;
+
+ private:
+  std::optional<ViewSize> screen_;
+};
+
+}  // namespace zelvora::platform
