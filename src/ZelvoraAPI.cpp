@@ -5,6 +5,7 @@
 #include "Helpers/StoreState.hpp"
 #include "Platform/Bundle.hpp"
 #include "Platform/ScriptContext.hpp"
+#include "Platform/WebView.hpp"
 
 #include <filesystem>
 #include <fstream>
@@ -89,6 +90,9 @@ std::optional<Error> start(const std::string& merchantId, const std::string& api
 
 ZelvoraAPI::ZelvoraAPI() {
   try {
+    // Before the script context is made: web views of a process whose first JavaScriptCore
+    // context came before WebKit's default context never finish loading.
+    platform::prepareWebKit();
     const auto path = platform::frameworkBundle()->pathForResource("VardeloHMAC", "js");
     if (!path)
       return;
