@@ -7,10 +7,14 @@
 
 #include <any>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+
+// GTK's widget, declared as GTK does, so that apps without GTK code need no GTK headers.
+typedef struct _GtkWidget GtkWidget;
 
 namespace zelvora {
 
@@ -28,7 +32,8 @@ class ZELVORA_EXPORT ZelvoraAPI {
   using Configuration = std::map<std::string, std::any>;
 
   // Loads the request-signing script into the process-wide script context. Never fails visibly:
-  // without the script, requests go out with an empty signature.
+  // without the script, requests go out with an empty signature. An app that shows the product
+  // page makes the first one on the main thread after gtk_init: it also readies WebKit.
   ZelvoraAPI();
 
   // Starts a merchant context; runs on the calling thread and calls the completion once before it
@@ -125,6 +130,31 @@ class ZELVORA_EXPORT ZelvoraAPI {
   void getProductOffer(std::string qr, Completion<ProductOffer> completion);
   void getSkusForProduct(std::string productOfferId, Completion<ModelList<Product>> completion);
   void getSkuAvailability(std::string skuId, Completion<SkuFulfillment> completion);
+
+  // Product page.
+
+  // Shows the product page of a scanned code: a new WebKit web view, added to inView (a GtkFixed
+  // gets it at 0,0, a GtkOverlay as an overlay, any other GtkContainer last), as wide as the screen
+  // and 60 pixels less high. It shows the SDK's page, or the page at config["pdpHtmlUrl"] when that
+  // is a readable file: or https: address (read here, within 2 s and 2 MiB). The page is filled
+  // with the offer's SKUs, the shopper's name and address, a payment summary with the first card,
+  // the stores holding the first SKU and the merchant's name, after the stored loyalty points were
+  // redeemed on the basket and the first SKU was added to it; through it the shopper picks a SKU,
+  // applies or removes the points, pays and sees the receipt (config["receiptHtmlUrl"] and
+  // config["receiptCssUrl"] name a page and a style sheet of the app's for it; config["pdpCssUrl"]
+  // one for the product page).
+  //
+  // Call on the main thread. The completion runs once:
+  //  - before the call returns, with a ZelvoraError requiredDataNotAvailable when the Store lacks
+  //    an authenticated session, the basket, the payment instruments, the loyalty points or the
+  //    shopper profile (checked in that order; the app fetches them first), or dataValidationFailed
+  //    invalidQRCode for a code that is not UTF-8 text; nothing is shown then;
+  //  - otherwise later, on the main queue, with no error: once the page has its first data, or
+  //    when a call on the way failed; the page then shows why, 1.3 s later.
+  // When the SDK's own page resource is missing nothing is shown and the completion never runs.
+  void displayProductPage(GtkWidget* inView, const std::string& usingCode,
+                          const std::map<std::string, std::string>& config,
+                          std::function<void(std::optional<Error>)> completion);
 };
 
 }  // namespace zelvora

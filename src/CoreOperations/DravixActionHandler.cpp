@@ -1,0 +1,165 @@
+#include "CoreOperations/DravixActionHandler.hpp"
+
+#include "APIs/Generated/ClientAPI.hpp"
+#include "Helpers/StoreState.hpp"
+#include "Platform/WebView.hpp"
+
+#include <zelvora/models/Models.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace zelvora::internal {
+
+std::optional<std::int64_t> parsePrice(const nlohmann::json& value) {
+  std::string text;
+  if (value.is_string())
+    text = value.get<std::string>();
+  else if (value.is_number_integer())
+    text = value.dump();
+  else
+    return std::nullopt;
+  std::string_view digits = text;
+  if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
+    digits.remove_prefix(1);
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit))
+    return std::nullopt;
+  // from_chars reads a "-" but not a "+".
+  const std::string_view number = text.front() == '+' ? digits : std::string_view(text);
+  std::int64_t price = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), price);
+  if (error != std::errc() || end != number.data() + number.size())
+    return std::nullopt;
+  return price;
+}
+
+void DravixActionHandler::userContentController(platform::WebView& sender, std::string_view name,
+                                                const nlohmann::json& body) {
+  if (&sender != webview.get())
+    return;
+  if (name == page::kSkuChanged) {
+    if (!body.is_object())
+      return;
+    buyNowDict = body;
+    updateBasket(getUpdatedPaymentSummaryJson(), true);
+  } else if (name == page::kApplyLoyalty || name == page::kRemoveLoyalty) {
+    const auto points = name == page::kApplyLoyalty
+                            ? StoreState::get(&StoreValues::shopperLoyaltyPoints)
+                            : std::optional<std::int64_t>(0);
+    if (!points) {
+      recordFailure(kLoyaltyNotRedeemed, std::nullopt);
+      return;
+    }
+    redeemLoyaltyAndUpdateDetails(*points, getUpdatedPaymentSummaryJson());
+  } else if (name == page::kShowReceipt) {
+    if (!body.is_object() || purchaseUnderway_)
+      return;
+    buyNowDict = body;
+    payAndDisplayReceipt();
+  }
+}
+
+page::PageObject DravixActionHandler::getUpdatedPaymentSummaryJson() const {
+  const auto instruments = StoreState::get(&StoreValues::paymentInstrumentOffers);
+  return page::cardPart(instruments.get());
+}
+
+std::shared_ptr<BasketUpdateParam> DravixActionHandler::buildUpdateBasketParam() const {
+  const auto store = StoreState::snapshot();
+  if (!store.productOffer)
+    return nullptr;
+  auto item = std::make_shared<BasketLineItem>();
+  item->sku = page::textEntry(buyNowDict, "sku");
+  item->qty = 1.0;
+  item->name = page::textEntry(buyNowDict, "name");
+  if (const auto price = buyNowDict.find("price"); price != buyNowDict.end())
+    item->price = parsePrice(*price);
+  auto update = std::make_shared<BasketUpdateParam>();
+  update->basketId = store.basket ? store.basket->id : std::nullopt;
+  update->items = ModelList<BasketLineItem>{item};
+  update->productOffers = ModelList<ProductOffer>{store.productOffer};
+  return update;
+}
+
+void DravixActionHandler::updateBasket(PageObject updatedPaymentSummaryJson, bool updateStores) {
+  const auto update = buildUpdateBasketParam();
+  if (!update) {
+    recordFailure(kUpdatingBasketFailed, std::nullopt);
+    return;
+  }
+  ClientAPI::updateBasket(update, [self = shared_from_this(),
+                                   card = std::move(updatedPaymentSummaryJson), updateStores](
+                                      std::shared_ptr<Basket> basket, std::optional<Error> error) {
+    if (error) {
+      self->recordFailure(kUpdatingBasketFailed, error);
+      return;
+    }
+    if (!updateStores)
+      return self->updateProductPageDetails(basket, card, std::nullopt);
+    // The newest item's SKU: another "skuChanged" may have come since.
+    const auto sku = page::textEntry(self->buyNowDict, "sku");
+    if (!sku) {
+      self->recordFailure(kStoresNotFetched, std::nullopt);
+      return self->updateProductPageDetails(basket, card, page::placeholderStores());
+    }
+    const auto merchantId = StoreState::get(&StoreValues::merchantId).value_or("");
+    ClientAPI::getSkuAvailability(
+        merchantId, *sku,
+        [self, basket, card](std::shared_ptr<SkuFulfillment> fulfillment,
+                             std::optional<Error> lookupError) {
+          if (!lookupError && fulfillment && fulfillment->stores && !fulfillment->stores->empty())
+            return self->updateProductPageDetails(basket, card, *fulfillment->stores);
+          self->recordFailure(kStoresNotFetched, lookupError);
+          self->updateProductPageDetails(basket, card, page::placeholderStores());
+        });
+  });
+}
+
+void DravixActionHandler::redeemLoyaltyAndUpdateDetails(std::int64_t points,
+                                                        PageObject updatedPaymentSummaryJson) {
+  const auto basket = StoreState::get(&StoreValues::basket);
+  if (!basket || !basket->id) {
+    recordFailure(kLoyaltyNotRedeemed, std::nullopt);
+    return;
+  }
+  ClientAPI::redeemLoyalty(points, *basket->id,
+                           [self = shared_from_this(), card = std::move(updatedPaymentSummaryJson)](
+                               std::shared_ptr<Basket>, std::optional<Error> error) {
+                             if (error) {
+                               self->recordFailure(kLoyaltyNotRedeemed, error);
+                               return;
+                             }
+                             self->updateBasket(card, false);
+                           });
+}
+
+void DravixActionHandler::updateProductPageDetails(
+    const std::shared_ptr<Basket>& updatedBasket, PageObject paymentSummaryJson,
+    const std::optional<ModelList<StoreBase>>& storesData) {
+  if (!webview)
+    return;
+  if (storesData) {
+    webview->evaluate(page::assignment(page::kStores, page::modelArray(*storesData)));
+    webview->evaluate(page::call(page::kSetUpdatedStores));
+  }
+  const auto offer = StoreState::get(&StoreValues::productOffer);
+  page::addBasketTotals(paymentSummaryJson, updatedBasket ? updatedBasket->summary.get() : nullptr,
+                        offer.get());
+  webview->evaluate(page::assignment(page::kPaymentSummary, paymentSummaryJson));
+  webview->evaluate(page::call(page::kSetUpdatedPaymentSummary));
+}
+
+void DravixActionHandler::displayErrorMessage(const std::string& errorMsg) {
+  if (webview)
+    page::showError(*webview, errorMsg);
+}
+
+const std::string& DravixActionHandler::recordFailure(std::string_view prefix,
+                                                      const std::optional<Error>& error) {
+  errMsg = std::string(prefix) + page::errorText(error);
+  return *errMsg;
+}
+
+}  // namespace zelvora::internal

@@ -1,0 +1,136 @@
+#include "CoreOperations/ProductPageChain.hpp"
+
+#include "APIs/Generated/ClientAPI.hpp"
+#include "Helpers/StoreState.hpp"
+#include "Platform/MainQueue.hpp"
+#include "Platform/WebView.hpp"
+
+#include <zelvora/models/Models.hpp>
+
+namespace zelvora::internal {
+
+namespace {
+
+class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
+ public:
+  ProductPageChain(std::shared_ptr<platform::WebView> webview,
+                   std::shared_ptr<ProductPageCells> cells, ProductPageCompletion completion)
+      : webview_(std::move(webview)),
+        cells_(std::move(cells)),
+        completion_(std::move(completion)) {}
+
+  void start(std::string encodedCode) {
+    ClientAPI::getProductOffer(std::move(encodedCode), next(&ProductPageChain::offerStep));
+  }
+
+ private:
+  // The completion of a call, running the step on this chain.
+  template <class T>
+  Completion<T> next(void (ProductPageChain::*step)(std::shared_ptr<T>, std::optional<Error>)) {
+    return [self = shared_from_this(), step](std::shared_ptr<T> value, std::optional<Error> error) {
+      ((*self).*step)(std::move(value), std::move(error));
+    };
+  }
+
+  void offerStep(std::shared_ptr<ProductOffer> offer, std::optional<Error> error) {
+    if (error || !offer || !offer->productId)
+      return fail(kOfferNotFound);
+    offer_ = offer;
+    StoreState::set(&StoreValues::productOffer, offer);
+    ClientAPI::getSkusForProduct(merchantId(), *offer->productId, next(&ProductPageChain::skuStep));
+  }
+
+  void skuStep(std::shared_ptr<ModelList<Product>> skus, std::optional<Error> error) {
+    if (error || !skus || skus->empty() || !skus->front() || !skus->front()->sku)
+      return fail(kNoProductsInOffer);
+    cells_->skus = *skus;
+    StoreState::set(&StoreValues::allSkus, std::make_shared<Products>(*skus));
+    ClientAPI::getSkuAvailability(merchantId(), *skus->front()->sku,
+                                  next(&ProductPageChain::availabilityStep));
+  }
+
+  void availabilityStep(std::shared_ptr<SkuFulfillment> fulfillment, std::optional<Error> error) {
+    const bool found =
+        !error && fulfillment && fulfillment->stores && !fulfillment->stores->empty();
+    cells_->stores = found ? *fulfillment->stores : page::placeholderStores();
+
+    const auto store = StoreState::snapshot();
+    const auto& basket = store.basket;
+    const auto& points = store.shopperLoyaltyPoints;
+    update_ = basketUpdate(basket ? basket->id : std::nullopt);
+    if (!basket || !basket->id || !points)
+      return fail(kRewardsNotRedeemed);
+    ClientAPI::redeemLoyalty(*points, *basket->id, next(&ProductPageChain::redemptionStep));
+  }
+
+  void redemptionStep(std::shared_ptr<Basket>, std::optional<Error> error) {
+    if (error)
+      return fail(kRewardsNotRedeemed);
+    ClientAPI::updateBasket(update_, next(&ProductPageChain::updateStep));
+  }
+
+  void updateStep(std::shared_ptr<Basket> basket, std::optional<Error> error) {
+    if (error || !basket)
+      return fail(kItemNotAdded);
+    page::addBasketTotals(cells_->paymentSummary, basket->summary.get(), offer_.get());
+    auto& page = *webview_;
+    page.evaluate(page::assignment(page::kProducts, page::modelArray(*cells_->skus)));
+    page.evaluate(page::assignment(page::kUserProfile, cells_->userProfile));
+    page.evaluate(page::assignment(page::kPaymentSummary, cells_->paymentSummary));
+    page.evaluate(page::assignment(page::kStores, page::modelArray(*cells_->stores)));
+    page.evaluate(page::assignment(page::kConfig, cells_->configuration));
+    page.evaluate(page::call(page::kPopulateProductDetails));
+    complete();
+  }
+
+  // The first SKU, once, with the offer, into the basket with this id.
+  std::shared_ptr<BasketUpdateParam> basketUpdate(std::optional<std::string> basketId) const {
+    const Product& first = *cells_->skus->front();
+    auto item = std::make_shared<BasketLineItem>();
+    item->sku = first.sku;
+    item->qty = 1.0;
+    item->price = first.price;
+    item->name = first.name;
+    auto update = std::make_shared<BasketUpdateParam>();
+    update->basketId = std::move(basketId);
+    update->items = ModelList<BasketLineItem>{item};
+    update->productOffers = ModelList<ProductOffer>{offer_};
+    return update;
+  }
+
+  static std::string merchantId() { return StoreState::get(&StoreValues::merchantId).value_or(""); }
+
+  void fail(std::string_view text) {
+    complete();
+    displayErrorMessage(webview_, std::string(text));
+  }
+
+  void complete() {
+    if (auto completion = std::exchange(completion_, nullptr))
+      completion(std::nullopt);
+  }
+
+  std::shared_ptr<platform::WebView> webview_;
+  std::shared_ptr<ProductPageCells> cells_;
+  ProductPageCompletion completion_;
+  std::shared_ptr<ProductOffer> offer_;
+  std::shared_ptr<BasketUpdateParam> update_;
+};
+
+}  // namespace
+
+void startProductPageChain(std::shared_ptr<platform::WebView> webview, std::string encodedCode,
+                           std::shared_ptr<ProductPageCells> cells,
+                           ProductPageCompletion completion) {
+  std::make_shared<ProductPageChain>(std::move(webview), std::move(cells), std::move(completion))
+      ->start(std::move(encodedCode));
+}
+
+void displayErrorMessage(std::shared_ptr<platform::WebView> webview, std::string errorMsg) {
+  platform::mainQueue()->postAfter(kErrorDisplayDelay,
+                                   [webview = std::move(webview), text = std::move(errorMsg)] {
+                                     page::showError(*webview, text);
+                                   });
+}
+
+}  // namespace zelvora::internal
