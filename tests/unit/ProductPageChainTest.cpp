@@ -1,0 +1,160 @@
+// The chain that fills a newly opened product page, against the fake platform.
+#include "CoreOperations/ProductPageChain.hpp"
+#include "unit/ProductPageFixture.hpp"
+
+#include <functional>
+
+namespace zelvora::test {
+namespace {
+
+using ProductPageChain = ProductPageTest;
+
+constexpr const char* kPlatformError = R"({"status":"error","error":"not-found","message":"no"})";
+
+std::string skusPath() {
+  return "/api/client/pos/skus/merchant/" + testCredentials().merchantId + "/product/trail-tee";
+}
+std::string availabilityPath() {
+  return "/api/client/pos/sku-availability/merchant/" + testCredentials().merchantId +
+         "/sku/trail-tee-m";
+}
+
+TEST_F(ProductPageChain, RedeemsTheStoredPointsAddsTheFirstSkuAndThenFillsThePage) {
+  const auto basketBefore = Store::basket();
+  const auto outcome = open();
+
+  EXPECT_EQ(outcome.calls, 1);
+  EXPECT_EQ(outcome.callsBeforeReturn, 0);
+  EXPECT_FALSE(outcome.error);
+  EXPECT_EQ(calls(), (std::vector<std::string>{"GET /api/client/pos/product-offer/QR-TRAIL-TEE",
+                                               "GET " + skusPath(), "GET " + availabilityPath(),
+                                               "POST /api/client/basket/loyalty",
+                                               "POST /api/client/pos/update-basket"}));
+  EXPECT_EQ(bodyOf("/api/client/basket/loyalty"),
+            Json({{"basket-id", ids_.basketId}, {"points", 500}}));
+  const Json update = bodyOf("/api/client/pos/update-basket");
+  EXPECT_EQ(update["basket-id"], ids_.basketId);
+  EXPECT_EQ(update["items"], Json::parse(R"([{"sku":"trail-tee-m","qty":1.0,"price":2500,
+                                                "name":"Trail tee, medium"}])"));
+  ASSERT_EQ(update["product-offers"].size(), 1u);
+  EXPECT_EQ(update["product-offers"][0]["product-id"], "trail-tee");
+  EXPECT_EQ(update.size(), 3u);
+
+  const auto& ran = view().statements;
+  ASSERT_EQ(statementNames(ran),
+            (std::vector<std::string>{"ib_products", "ib_userProfile", "ib_paymentSummary",
+                                      "ib_stores", "ib_config", "populateProductDetails()"}));
+  const Json products = parseStatement(ran[0]).second;
+  ASSERT_EQ(products.size(), 2u);
+  EXPECT_EQ(products[1]["sku"], "trail-tee-l");
+  EXPECT_EQ(products[1]["price"], 2700);
+  EXPECT_EQ(products[1]["product-features"], Json({{"size", "L"}, {"color", "slate"}}));
+  EXPECT_EQ(parseStatement(ran[1]).second,
+            Json({{"fullName", "Robin Marsh"},
+                  {"shippingAddress", "48 Pier Road, San Francisco, CA, 94107"}}));
+  EXPECT_EQ(parseStatement(ran[2]).second, Json({{"cardNumber", "************1881"},
+                                                 {"cardAlias", "Travel credit"},
+                                                 {"subtotal", "2500"},
+                                                 {"tax", "120"},
+                                                 {"savings", "500"},
+                                                 {"payable", "1620"},
+                                                 {"cashRewards", "500"},
+                                                 {"value", "500"},
+                                                 {"promo", "500"},
+                                                 {"totalSavings", "1000"}}));
+  EXPECT_EQ(parseStatement(ran[3]).second[1],
+            Json({{"name", "Old Mill"}, {"address", "3 Mill Lane"}, {"zip", "94110"}}));
+  EXPECT_EQ(parseStatement(ran[4]).second, Json({{"merchantName", ""}}));
+
+  const auto stored = store();
+  ASSERT_TRUE(stored.productOffer);
+  EXPECT_EQ(stored.productOffer->productId, "trail-tee");
+  ASSERT_TRUE(stored.allSkus);
+  EXPECT_EQ(stored.allSkus->size(), 2u);
+  EXPECT_EQ(stored.basket, basketBefore);
+  EXPECT_TRUE(queue_->delays.empty());
+}
+
+struct FailingStep {
+  const char* name;
+  std::function<void(fake::FakePlatform&)> arrange;
+  std::string_view text;
+  std::size_t callsMade;
+};
+
+TEST_F(ProductPageChain, AFailingStepCompletesAtOnceAndShowsItsText1300MillisecondsLater) {
+  const auto reply = [](const char* method, std::string path, int status, std::string body) {
+    return [=](fake::FakePlatform& platform) {
+      platform.script(method, path, {.status = status, .body = body});
+    };
+  };
+  const FailingStep steps[] = {
+      {"offer error", reply("GET", "/api/client/pos/product-offer/*", 404, kPlatformError),
+       internal::kOfferNotFound, 1},
+      {"offer without product id", reply("GET", "/api/client/pos/product-offer/*", 200, "{}"),
+       internal::kOfferNotFound, 1},
+      {"SKU error", reply("GET", skusPath(), 404, kPlatformError), internal::kNoProductsInOffer, 2},
+      {"no SKU", reply("GET", skusPath(), 200, "[]"), internal::kNoProductsInOffer, 2},
+      {"first SKU without sku", reply("GET", skusPath(), 200, R"([{"name":"tee"}])"),
+       internal::kNoProductsInOffer, 2},
+      {"redemption error", reply("POST", "/api/client/basket/loyalty", 400, kPlatformError),
+       internal::kRewardsNotRedeemed, 4},
+      {"points gone meanwhile",
+       [](fake::FakePlatform&) {
+         internal::StoreState::set(&internal::StoreValues::shopperLoyaltyPoints, std::nullopt);
+       },
+       internal::kRewardsNotRedeemed, 3},
+      {"update error", reply("POST", "/api/client/pos/update-basket", 400, kPlatformError),
+       internal::kItemNotAdded, 5},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    platform_->clearScripts();
+    platform_->clearRequests();
+    queue_->delays.clear();
+    internal::StoreState::set(&internal::StoreValues::shopperLoyaltyPoints, 500);
+    // Opened first, so that the points can go while the chain runs.
+    auto outcome = std::make_shared<Outcome<void>>();
+    api_.displayProductPage(nullptr, kOfferCode, {}, [outcome](std::optional<Error> error) {
+      outcome->error = error;
+      ++outcome->calls;
+    });
+    step.arrange(*platform_);
+    ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
+    runMainLoopFor(std::chrono::milliseconds(30));
+    EXPECT_EQ(outcome->calls, 1);
+    EXPECT_FALSE(outcome->error);
+    EXPECT_EQ(calls().size(), step.callsMade);
+    EXPECT_EQ(view().statements,
+              (std::vector<std::string>{"ib_error = " + Json({{"message", step.text}}).dump(),
+                                        "displayErrorDiv()"}));
+    EXPECT_EQ(queue_->delays,
+              std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(1300)});
+  }
+}
+
+TEST_F(ProductPageChain, WithoutStoresTheFillShowsThePlaceholderAndGoesOn) {
+  const std::string replies[] = {kPlatformError, R"({"sku":"trail-tee-m","stores":[]})", "{}"};
+  for (const auto& body : replies) {
+    SCOPED_TRACE(body);
+    platform_->script("GET", availabilityPath(), {.status = 200, .body = body});
+    EXPECT_FALSE(open().error);
+    ASSERT_EQ(view().statements.size(), 6u);
+    EXPECT_EQ(view().statements[3], R"(ib_stores = [{"name":"Not available at store"}])");
+    EXPECT_EQ(view().statements[5], "populateProductDetails()");
+  }
+}
+
+TEST_F(ProductPageChain, BasketFiguresTheUpdateLacksAreLeftOut) {
+  platform_->script("POST", "/api/client/pos/update-basket",
+                    {.status = 200, .body = R"({"summary":{"tax":7}})"});
+  open();
+  ASSERT_EQ(view().statements.size(), 6u);
+  EXPECT_EQ(parseStatement(view().statements[2]).second, Json({{"cardNumber", "************1881"},
+                                                               {"cardAlias", "Travel credit"},
+                                                               {"tax", "7"},
+                                                               {"value", "500"}}));
+}
+
+}  // namespace
+}  // namespace zelvora::test
