@@ -25,13 +25,6 @@ using Reason = ZelvoraError::RequiredDataNotAvailableReason;
 // The page's height leaves this much of the screen to the app.
 constexpr int kScreenMarginBelowPage = 60;
 
-// The process's one handler, for every page that is opened.
-const std::shared_ptr<internal::DravixActionHandler>& actionHandler() {
-  static const auto* const handler = new std::shared_ptr<internal::DravixActionHandler>(
-      std::make_shared<internal::DravixActionHandler>());
-  return *handler;
-}
-
 // What the Store lacks for a page, in the order it is checked.
 std::optional<Reason> missingPageData(const StoreValues& store) {
   if (!store.session || store.session->state != Session::State::Authenticated)
@@ -141,7 +134,7 @@ void ZelvoraAPI::displayProductPage(GtkWidget* inView, const std::string& usingC
     values.customReceiptCssUrl = settings.receiptCssUrl;
   });
 
-  const auto& handler = actionHandler();
+  const auto& handler = internal::actionHandler();
   handler->buyNowDict = nlohmann::json::object();
   const auto webview = makeWebView(handler);
   const auto resource = platform::frameworkBundle()->pathForResource("index", "html");

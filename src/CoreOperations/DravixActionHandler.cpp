@@ -12,6 +12,13 @@
 
 namespace zelvora::internal {
 
+const std::shared_ptr<DravixActionHandler>& actionHandler() {
+  // Never destroyed: pages may post messages until the process ends.
+  static const auto* const handler =
+      new std::shared_ptr<DravixActionHandler>(std::make_shared<DravixActionHandler>());
+  return *handler;
+}
+
 std::optional<std::int64_t> parsePrice(const nlohmann::json& value) {
   std::string text;
   if (value.is_string())

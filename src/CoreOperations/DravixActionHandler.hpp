@@ -69,6 +69,9 @@ class DravixActionHandler : public std::enable_shared_from_this<DravixActionHand
   bool purchaseUnderway_ = false;
 };
 
+// The process's one handler, made on first use and kept to the end.
+const std::shared_ptr<DravixActionHandler>& actionHandler();
+
 // A "price" of a message as a whole number: a JSON integer, or text of an optional "+" or "-" and
 // decimal digits, within 64 bits. Absent for anything else (a fraction, a blank, null).
 std::optional<std::int64_t> parsePrice(const nlohmann::json& value);
