@@ -1,0 +1,118 @@
+// The purchase from the product page, on a recording web view against the fake platform.
+#include "CoreOperations/DravixActionHandler.hpp"
+#include "Platform/Bundle.hpp"
+#include "Platform/PageAddress.hpp"
+#include "unit/ProductPageFixture.hpp"
+
+namespace zelvora::test {
+namespace {
+
+using internal::actionHandler;
+using ProductPagePurchase = ProductPageTest;
+
+constexpr const char* kPlatformError = R"({"status":"error","error":"not-found","message":"no"})";
+const Json kMediumTee = {{"sku", "trail-tee-m"}, {"name", "Trail tee, medium"}, {"price", 2500}};
+
+std::string receiptPath(const std::string& basketId) {
+  return "/api/client/basket/" + basketId + "/receipt";
+}
+
+TEST_F(ProductPagePurchase, PaysInFourStepsFillsTheReceiptPageAndClearsThePageData) {
+  open(kOfferCode, {{"receiptCssUrl", "https://cdn.example/receipt.css"}});
+  const auto session = Store::session();
+  platform_->clearRequests();
+  view().post("showReceipt", kMediumTee);
+  ASSERT_TRUE(waitForStatement("setValues()"));
+
+  EXPECT_EQ(calls(),
+            (std::vector<std::string>{
+                "POST /api/client/pos/complete-scan", "POST /api/client/payment",
+                "POST /api/client/pos/ready-for-payment", "GET " + receiptPath(ids_.basketId)}));
+  EXPECT_EQ(bodyOf("/api/client/payment"),
+            Json({{"basket-id", ids_.basketId}, {"payment-instrument-id", ids_.cardId}}));
+  const auto thankYou = platform::frameworkBundle()->pathForResource("thankyou", "html").value();
+  ASSERT_EQ(view().loads.size(), 2u);
+  EXPECT_EQ(view().loads[1].html, platform::readFileText(thankYou));
+  EXPECT_EQ(view().loads[1].baseUri, platform::fileAddress(thankYou));
+
+  const auto& ran = view().statements;
+  ASSERT_EQ(statementNames(ran).back(), "setValues()");
+  const std::vector<std::string> last(ran.end() - 3, ran.end());
+  EXPECT_EQ(statementNames(last),
+            (std::vector<std::string>{"ib_config", "ib_receipt", "setValues()"}));
+  EXPECT_EQ(parseStatement(last[0]).second,
+            Json({{"merchantName", ""}, {"css", "https://cdn.example/receipt.css"}}));
+  const Json receipt = parseStatement(last[1]).second;
+  EXPECT_EQ(receipt, Json::parse(*actionHandler()->receiptJsonString));
+  EXPECT_EQ(receipt["productName"], "Trail tee, medium");
+  EXPECT_EQ(receipt["cardName"], "Travel credit");
+  EXPECT_EQ(receipt["cardNumber"], "************1881");
+  EXPECT_EQ(receipt["savings"], receipt["promo"]);
+  EXPECT_EQ(receipt["finalAmount"], receipt["payable"]);
+  EXPECT_EQ(receipt.size(), 13u) << receipt;
+
+  const auto stored = store();
+  EXPECT_EQ(stored.session, session);
+  EXPECT_FALSE(stored.productOffer || stored.paymentInstrumentOffers || stored.shopperProfile ||
+               stored.shopperLoyaltyPoints || stored.instantBuySession ||
+               stored.customReceiptCssUrl);
+}
+
+TEST_F(ProductPagePurchase, AFailedStepIsShownAtOnceAndEndsThePurchase) {
+  open();
+  const auto before = store();
+  struct Step {
+    const char* path;
+    std::string_view prefix;
+    bool keepsSession;  // and clears the page data
+  } const steps[] = {
+      {"/api/client/pos/complete-scan", internal::kScanNotCompleted, false},
+      {"/api/client/payment", internal::kPaymentNotMade, false},
+      {"/api/client/pos/ready-for-payment", internal::kPaymentNotCompleted, false},
+      {"receipt", internal::kReceiptNotFetched, true},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.path);
+    internal::StoreState::update([&](internal::StoreValues& values) { values = before; });
+    platform_->clearScripts();
+    platform_->clearRequests();
+    // Canned successes, so that the platform's basket never closes.
+    for (const char* path : {"/api/client/pos/complete-scan", "/api/client/payment",
+                             "/api/client/pos/ready-for-payment"})
+      platform_->script("POST", path, {.status = 200, .body = "{}"});
+    const bool lookup = std::string_view(step.path) == "receipt";
+    platform_->script(lookup ? "GET" : "POST", lookup ? receiptPath(ids_.basketId) : step.path,
+                      {.status = 404, .body = kPlatformError});
+    view().statements.clear();
+    view().post("showReceipt", kMediumTee);
+    ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
+
+    const auto& ran = view().statements;
+    ASSERT_EQ(ran.size(), 2u);
+    const std::string shown = parseStatement(ran[0]).second["message"];
+    EXPECT_EQ(shown, *actionHandler()->errMsg);
+    EXPECT_EQ(shown.rfind(std::string(step.prefix) + "Optional(Error Domain=", 0), 0u) << shown;
+    const auto after = store();
+    EXPECT_EQ(after.session != nullptr, step.keepsSession);
+    EXPECT_EQ(after.productOffer == nullptr, step.keepsSession);
+    EXPECT_FALSE(after.instantBuySession);
+  }
+}
+
+TEST_F(ProductPagePurchase, OnePurchaseAtATimeWhoseSessionSurvivesAClearingEvent) {
+  open();
+  const auto session = Store::session();
+  platform_->clearRequests();
+  platform_->script("POST", "/api/client/payment", {.delay = std::chrono::milliseconds(200)});
+  view().post("showReceipt", kMediumTee);
+  view().post("showReceipt", kMediumTee);
+  ASSERT_TRUE(runMainLoopUntil([&] { return !requestsTo("/api/client/payment").empty(); }));
+  // A receipt or cancel event clears the page data, the Store's copy of the session among them.
+  internal::StoreState::cleanUpDravixData();
+  ASSERT_TRUE(waitForStatement("setValues()"));
+  EXPECT_EQ(requestsTo("/api/client/pos/complete-scan").size(), 1u);
+  EXPECT_EQ(Store::session(), session);
+}
+
+}  // namespace
+}  // namespace zelvora::test
