@@ -1,0 +1,197 @@
+// Opening the product page, on a recording web view against the fake platform.
+#include "CoreOperations/DravixActionHandler.hpp"
+#include "Platform/Bundle.hpp"
+#include "Platform/PageAddress.hpp"
+#include "unit/ProductPageFixture.hpp"
+
+#include <fstream>
+#include <functional>
+
+namespace zelvora::test {
+namespace {
+
+namespace fs = std::filesystem;
+using internal::StoreValues;
+using ProductPageOpening = ProductPageTest;
+
+std::shared_ptr<Session> withState(std::shared_ptr<Session> session,
+                                   std::optional<Session::State> state) {
+  auto copy = std::make_shared<Session>(*session);
+  copy->state = state;
+  return copy;
+}
+
+TEST_F(ProductPageOpening, RefusesBeforeReturningWhenTheStoreLacksPageDataInThisOrder) {
+  const auto full = store();
+  const std::pair<std::function<void(StoreValues&)>, Reason> cases[] = {
+      {[](StoreValues& s) {
+         s.session = withState(s.session, Session::State::New);
+         s.basket = nullptr;
+       },
+       Reason::authenticatedSessionNotAvailable},
+      {[](StoreValues& s) { s.session = withState(s.session, std::nullopt); },
+       Reason::authenticatedSessionNotAvailable},
+      {[](StoreValues& s) {
+         s.basket = nullptr;
+         s.shopperProfile = nullptr;
+       },
+       Reason::basketIdNotAvailable},
+      {[](StoreValues& s) {
+         s.paymentInstrumentOffers = std::make_shared<internal::PaymentInstrumentOffers>();
+       },
+       Reason::paymentInstrumentsNotAvailable},
+      {[](StoreValues& s) { s.shopperLoyaltyPoints.reset(); }, Reason::loyaltyPointsNotAvailable},
+      {[](StoreValues& s) { s.shopperProfile = nullptr; }, Reason::shopperProfileNotAvailable},
+  };
+  for (const auto& [change, reason] : cases) {
+    SCOPED_TRACE(static_cast<int>(reason));
+    internal::StoreState::update([&](StoreValues& values) {
+      values = full;
+      change(values);
+    });
+    const auto outcome = open(kOfferCode, {}, false);
+    expectRefusedBeforeReturn(outcome, reason);
+  }
+  internal::StoreState::update([&](StoreValues& values) { values = full; });
+  const std::string notUtf8 = "QR\xff";
+  const auto outcome = open(notUtf8, {}, false);
+  ASSERT_EQ(outcome.callsBeforeReturn, 1);
+  const auto invalid = outcome.error->zelvoraError()->dataValidationFailedReason();
+  ASSERT_TRUE(invalid);
+  EXPECT_EQ(invalid->kind(), ZelvoraError::DataValidationFailedReason::Kind::invalidQRCode);
+  EXPECT_EQ(invalid->value(), notUtf8);
+  EXPECT_TRUE(views_->made.empty());
+  EXPECT_TRUE(calls().empty());
+}
+
+class PageFiles {
+ public:
+  PageFiles()
+      : directory_(fs::temp_directory_path() / ("zelvora-page-" + std::to_string(getpid()))) {
+    fs::create_directories(directory_);
+    write("app.html", "<p>the app's page</p>");
+    write("huge.html", std::string(platform::ReadLimits{}.bytes + 1, 'x'));
+  }
+  ~PageFiles() { fs::remove_all(directory_); }
+  std::string address(const char* name) const { return platform::fileAddress(directory_ / name); }
+
+ private:
+  void write(const char* name, const std::string& text) {
+    std::ofstream(directory_ / name, std::ios::binary) << text;
+  }
+  fs::path directory_;
+};
+
+TEST_F(ProductPageOpening, ReadsTheFourSettingsAndLoadsOurPageOrTheAppsReadableOne) {
+  const PageFiles files;
+  const auto index = platform::frameworkBundle()->pathForResource("index", "html").value();
+  const auto ours = platform::readFileText(index).value();
+  const std::string appPage = "<p>the app's page</p>";
+  struct Case {
+    std::map<std::string, std::string> config;
+    std::string page;
+    Json configObject;
+    std::optional<std::string> receiptHtml, receiptCss;
+  } const cases[] = {
+      {{{"pdpHtmlUrl", files.address("app.html")},
+        {"pdpCssUrl", "../style.css?v=1"},
+        {"receiptHtmlUrl", "https://shop.example/thanks.html"},
+        {"receiptCssUrl", "https://shop.example/thanks.css"}},
+       appPage,
+       Json{{"merchantName", ""}, {"css", "../style.css?v=1"}},
+       "https://shop.example/thanks.html",
+       "https://shop.example/thanks.css"},
+      {{}, ours, Json{{"merchantName", ""}}, std::nullopt, std::nullopt},
+      {{{"pdpHtmlUrl", "http://platform.test/app.html"},
+        {"pdpCssUrl", "a style.css"},
+        {"receiptHtmlUrl", ""},
+        {"receiptCssUrl", "%zz"}},
+       ours,
+       Json{{"merchantName", ""}},
+       std::nullopt,
+       std::nullopt},
+      {{{"pdpHtmlUrl", files.address("huge.html")}}, ours, Json{{"merchantName", ""}}, {}, {}},
+      {{{"pdpHtmlUrl", files.address("missing.html")}}, ours, Json{{"merchantName", ""}}, {}, {}},
+      {{{"pdpHtmlUrl", "app.html"}}, ours, Json{{"merchantName", ""}}, {}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.config.empty() ? "no settings" : c.config.begin()->second);
+    EXPECT_FALSE(open(kOfferCode, c.config).error);
+    ASSERT_EQ(view().loads.size(), 1u);
+    EXPECT_EQ(view().loads[0].html, c.page);
+    EXPECT_EQ(view().loads[0].baseUri, platform::fileAddress(index));
+    EXPECT_TRUE(view().attached);
+    EXPECT_EQ(parseStatement(view().statements.at(4)).second, c.configObject);
+    EXPECT_EQ(store().customReceiptHtmlUrl, c.receiptHtml);
+    EXPECT_EQ(store().customReceiptCssUrl, c.receiptCss);
+  }
+  EXPECT_EQ(views_->messageNames, (std::vector<std::string>{"skuChanged", "applyLoyalty",
+                                                            "removeLoyalty", "showReceipt"}));
+  EXPECT_EQ(view().size.width, 390);
+  EXPECT_EQ(view().size.height, 844 - 60);
+}
+
+// Our bundle, but with an "index" page that cannot be read.
+class UnreadableIndexBundle final : public platform::Bundle {
+ public:
+  std::optional<fs::path> pathForResource(std::string_view name,
+                                          std::string_view type) const override {
+    if (name == "index")
+      return fs::path("/nonexistent/index.html");
+    return platform::DirectoryBundle(platform::frameworkResourceDirectory())
+        .pathForResource(name, type);
+  }
+};
+
+TEST_F(ProductPageOpening, WithoutOurPageNothingIsShownAndAnUnreadableOneShowsAnEmptyView) {
+  open();
+  const auto current = internal::actionHandler()->webview;
+
+  platform::setFrameworkBundleForTesting(std::make_shared<UnreadableIndexBundle>());
+  platform_->clearRequests();
+  EXPECT_EQ(open().calls, 1);
+  EXPECT_TRUE(view().attached);
+  EXPECT_TRUE(view().loads.empty());
+  EXPECT_EQ(view().statements.back(), "populateProductDetails()");
+  EXPECT_EQ(internal::actionHandler()->webview, current);
+
+  const fs::path empty =
+      fs::temp_directory_path() / ("zelvora-no-pages-" + std::to_string(getpid()));
+  fs::create_directories(empty);
+  platform::setFrameworkBundleForTesting(std::make_shared<platform::DirectoryBundle>(empty));
+  platform_->clearRequests();
+  const auto outcome = open(kOfferCode, {{"receiptCssUrl", "https://shop.example/r.css"}}, false);
+  platform::setFrameworkBundleForTesting(nullptr);
+  fs::remove_all(empty);
+  EXPECT_EQ(outcome.calls, 0);
+  EXPECT_FALSE(view().attached);
+  EXPECT_TRUE(calls().empty());
+  EXPECT_EQ(store().customReceiptCssUrl, "https://shop.example/r.css");
+}
+
+TEST(ProductPageProfile, NameAndOneLineAddressOfTheShopper) {
+  const auto address = [](std::optional<std::string> addr1, std::optional<std::string> addr2,
+                          std::optional<std::string> city, std::optional<std::string> state,
+                          std::optional<std::string> zipcode) {
+    return std::make_shared<IdentityAddress>(IdentityAddress{addr1, addr2, state, city, zipcode});
+  };
+  const std::pair<std::shared_ptr<IdentityAddress>, std::string> lines[] = {
+      {nullptr, ""},
+      {address({}, {}, {}, {}, {}), ""},
+      {address("1 Pier", "Flat 2", "Bay", "CA", "94107"), "1 Pier, Flat 2, Bay, CA, 94107"},
+      {address("1 Pier", "   ", "Bay", {}, "94107"), "1 Pier, Bay, 94107"},
+      {address({}, " Flat 2 ", {}, "\t", {}), " Flat 2 , \t"},
+  };
+  for (const auto& [shipping, line] : lines)
+    EXPECT_EQ(internal::page::shippingAddressLine(shipping.get()), line);
+
+  ShopperProfile profile;
+  profile.firstName = "Robin";
+  EXPECT_EQ(internal::page::userProfile(profile),
+            Json({{"fullName", "Robin "}, {"shippingAddress", ""}}));
+  profile.firstName.reset();
+  EXPECT_EQ(internal::page::userProfile(profile)["fullName"], " ");
+}
+
+}  // namespace
+}  // namespace zelvora::test

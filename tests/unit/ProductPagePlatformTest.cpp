@@ -1,0 +1,85 @@
+// The product page's platform pieces: statements held back while a page loads, and page addresses.
+#include "Platform/Bundle.hpp"
+#include "Platform/PageAddress.hpp"
+#include "support/PlatformFixture.hpp"
+#include "support/RecordingWebView.hpp"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace zelvora::test {
+namespace {
+
+TEST(ProductPageWebView, StatementsWaitForTheLoadUnderWayAndThenRunInOrder) {
+  RecordingWebView view({}, {}, /*autoFinish=*/false);
+  view.evaluate("a()");
+  view.loadHTML("<p>one</p>", "file:///one.html");
+  view.evaluate("b()");
+  view.loadHTML("<p>two</p>", "file:///two.html");
+  view.evaluate("c()");
+  EXPECT_EQ(view.statements, std::vector<std::string>{"a()"});
+  view.finishLoad();
+  view.evaluate("d()");
+  EXPECT_EQ(view.statements, (std::vector<std::string>{"a()", "b()", "c()", "d()"}));
+}
+
+TEST(ProductPageAddress, WhatParsesAsAnAddress) {
+  for (const char* text : {"https://shop.example/a.css", "style.css", "../a/b.css?v=1#top",
+                           "file:///tmp/page%20one.html", "mailto:a@b.example"})
+    EXPECT_TRUE(platform::parsesAsAddress(text)) << text;
+  for (const char* text :
+       {"", "a b.css", "%zz", "%4", ":nothing", "https://shop.example/\xc3\xa9", "<script>"})
+    EXPECT_FALSE(platform::parsesAsAddress(text)) << text;
+}
+
+// A port that takes connections and never says a word.
+class SilentPort {
+ public:
+  SilentPort() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length);
+    ::listen(socket_, 4);
+    ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+  }
+  ~SilentPort() { ::close(socket_); }
+  int port() const { return port_; }
+
+ private:
+  int socket_;
+  int port_ = 0;
+};
+
+TEST(ProductPageAddress, OnlyFileAndHttpsAddressesAreReadWithinTheLimits) {
+  const auto ours = platform::frameworkResourceDirectory() / "index.html";
+  const platform::ReadLimits limits{std::chrono::milliseconds(300), 1024 * 1024};
+  EXPECT_EQ(platform::readAddressText(platform::fileAddress(ours), limits),
+            platform::readFileText(ours));
+  EXPECT_FALSE(platform::readAddressText(platform::fileAddress(ours), {limits.time, 100}));
+  EXPECT_FALSE(platform::readAddressText("file:///nonexistent/page.html", limits));
+  EXPECT_FALSE(platform::readAddressText("index.html", limits));
+  EXPECT_FALSE(platform::readAddressText("ftp://platform.test/index.html", limits));
+
+  // A platform that answers http is never asked; a silent https one is left after the time limit.
+  fake::FakePlatform platform(testCredentials());
+  const std::string http = std::string("http://") + kPlatformHostName + ":" +
+                           std::to_string(platform.port()) + "/index.html";
+  EXPECT_FALSE(platform::readAddressText(http, limits));
+  EXPECT_EQ(platform.connectionsAccepted(), 0u);
+  SilentPort silent;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(platform::readAddressText(std::string("https://") + kPlatformHostName + ":" +
+                                             std::to_string(silent.port()) + "/index.html",
+                                         limits));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+}  // namespace
+}  // namespace zelvora::test
