@@ -45,8 +45,8 @@ WebKitPageView::WebKitPageView(const std::vector<std::string>& messageNames,
                               new Channel{this, name}, &Channel::release, GConnectFlags{}));
     webkit_user_content_manager_register_script_message_handler(manager, name.c_str());
   }
+  manager_ = manager;
   GtkWidget* widget = webkit_web_view_new_with_user_content_manager(manager);
-  g_object_unref(manager);  // the view holds it
   view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(widget));
   webkit_settings_set_allow_file_access_from_file_urls(webkit_web_view_get_settings(view_), TRUE);
   if (size.width > 0 && size.height > 0)
@@ -63,12 +63,14 @@ WebKitPageView::WebKitPageView(const std::vector<std::string>& messageNames,
 }
 
 WebKitPageView::~WebKitPageView() {
-  WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(view_);
   for (const unsigned long id : signalIds_)
-    g_signal_handler_disconnect(manager, id);
+    g_signal_handler_disconnect(manager_, id);
+  // A destroyed widget has dropped its handlers already.
   for (const unsigned long id : viewSignalIds_)
-    g_signal_handler_disconnect(view_, id);
+    if (g_signal_handler_is_connected(view_, id))
+      g_signal_handler_disconnect(view_, id);
   g_object_unref(view_);
+  g_object_unref(manager_);
 }
 
 void WebKitPageView::deliver(const std::string& name, const nlohmann::json& body) {

@@ -5,6 +5,7 @@
 #include <optional>
 
 typedef struct _WebKitWebView WebKitWebView;
+typedef struct _WebKitUserContentManager WebKitUserContentManager;
 
 namespace zelvora::platform {
 
@@ -29,6 +30,7 @@ class WebKitPageView final : public WebView {
   struct Channel;
   void deliver(const std::string& name, const nlohmann::json& body);
 
+  WebKitUserContentManager* manager_;
   WebKitWebView* view_;
   ScriptMessageHandler handler_;
   std::vector<unsigned long> signalIds_;     // on the user-content manager

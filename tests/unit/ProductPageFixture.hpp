@@ -41,7 +41,7 @@ class ProductPageTest : public FacadeTest {
                      const std::map<std::string, std::string>& config = {},
                      bool expectCompletion = true) {
     auto outcome = std::make_shared<Outcome<void>>();
-    api_.displayProductPage(nullptr, code, config, [outcome](std::optional<Error> error) {
+    api_.displayProductPage(container_, code, config, [outcome](std::optional<Error> error) {
       outcome->error = std::move(error);
       ++outcome->calls;
     });
@@ -76,6 +76,7 @@ class ProductPageTest : public FacadeTest {
     return requests.empty() ? Json() : Json::parse(requests.back().body);
   }
 
+  GtkWidget* container_ = nullptr;  // where pages go
   std::shared_ptr<RecordingWebViewFactory> views_ = std::make_shared<RecordingWebViewFactory>();
   std::shared_ptr<DelayRecordingQueue> queue_;
 };
