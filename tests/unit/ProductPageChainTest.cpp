@@ -77,9 +77,10 @@ TEST_F(ProductPageChain, RedeemsTheStoredPointsAddsTheFirstSkuAndThenFillsThePag
 
 struct FailingStep {
   const char* name;
-  std::function<void(fake::FakePlatform&)> arrange;
+  std::function<void(fake::FakePlatform&)> arrange;  // before the opening
   std::string_view text;
   std::size_t callsMade;
+  std::function<void()> meanwhile = [] {};  // once the opening has returned
 };
 
 TEST_F(ProductPageChain, AFailingStepCompletesAtOnceAndShowsItsText1300MillisecondsLater) {
@@ -99,11 +100,10 @@ TEST_F(ProductPageChain, AFailingStepCompletesAtOnceAndShowsItsText1300Milliseco
        internal::kNoProductsInOffer, 2},
       {"redemption error", reply("POST", "/api/client/basket/loyalty", 400, kPlatformError),
        internal::kRewardsNotRedeemed, 4},
-      {"points gone meanwhile",
-       [](fake::FakePlatform&) {
+      {"points gone meanwhile", [](fake::FakePlatform&) {}, internal::kRewardsNotRedeemed, 3,
+       [] {
          internal::StoreState::set(&internal::StoreValues::shopperLoyaltyPoints, std::nullopt);
-       },
-       internal::kRewardsNotRedeemed, 3},
+       }},
       {"update error", reply("POST", "/api/client/pos/update-basket", 400, kPlatformError),
        internal::kItemNotAdded, 5},
   };
@@ -113,13 +113,13 @@ TEST_F(ProductPageChain, AFailingStepCompletesAtOnceAndShowsItsText1300Milliseco
     platform_->clearRequests();
     queue_->delays.clear();
     internal::StoreState::set(&internal::StoreValues::shopperLoyaltyPoints, 500);
-    // Opened first, so that the points can go while the chain runs.
+    step.arrange(*platform_);
     auto outcome = std::make_shared<Outcome<void>>();
     api_.displayProductPage(nullptr, kOfferCode, {}, [outcome](std::optional<Error> error) {
       outcome->error = error;
       ++outcome->calls;
     });
-    step.arrange(*platform_);
+    step.meanwhile();
     ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
     runMainLoopFor(std::chrono::milliseconds(30));
     EXPECT_EQ(outcome->calls, 1);
