@@ -149,6 +149,7 @@ Expected<Query, Error> getQuery(ClientAPIPath path,
   }
   if (path == ClientAPIPath::GetInstantBuyProductOffer) {
     query.encoding = Encoding::urlEncodedInURL();
+    query.pathEncoded = true;
   }
   return query;
 }

@@ -54,6 +54,8 @@ struct Query {
   std::optional<Parameters> parameters;
   Encoding encoding = Encoding::json();
   ZelvoraAuthorizedAPIService service;
+  // The path's values come percent-encoded by the caller: their escapes go out as they are.
+  bool pathEncoded = false;
 };
 
 // A call without a body: the template's placeholders, in order, replaced by the values as they

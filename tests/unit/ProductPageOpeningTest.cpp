@@ -54,6 +54,23 @@ TEST_F(ProductPageOpening, RefusesBeforeReturningWhenTheStoreLacksPageDataInThis
   EXPECT_TRUE(calls().empty());
 }
 
+TEST_F(ProductPageOpening, TheScannedCodeReachesTheWirePercentEncodedOnce) {
+  const std::pair<std::string, std::string> codes[] = {{"QR-TRAIL-TEE", "QR-TRAIL-TEE"},
+                                                       {"aZ09-._~", "aZ09-._~"},
+                                                       {"QR 7/+\xc3\xa9", "QR%207%2F%2B%C3%A9"},
+                                                       {"100%", "100%25"},
+                                                       {"%41?#&=", "%2541%3F%23%26%3D"}};
+  for (const auto& [code, wire] : codes) {
+    platform_->clearRequests();
+    open(code);
+    const auto requests = platform_->requests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.front().target, "/api/client/pos/product-offer/" + wire);
+    EXPECT_EQ(requests.front().path, "/api/client/pos/product-offer/" + code);
+    EXPECT_TRUE(requests.front().signatureValid);
+  }
+}
+
 class PageFiles {
  public:
   PageFiles()

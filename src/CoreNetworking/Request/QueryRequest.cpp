@@ -33,8 +33,9 @@ Expected<URLRequest, Error> buildURLRequest(const Query& query) {
     return curlError(CURLE_URL_MALFORMAT, "not a valid host name");
   }
   URLRequest request;
+  const auto encode = query.pathEncoded ? percentEncodeKeepingEscapes : percentEncode;
   request.url = URLComponents{service.scheme, service.host, service.port,
-                              percentEncode(query.path, kPathPunctuation), std::nullopt};
+                              encode(query.path, kPathPunctuation), std::nullopt};
   request.method = std::string(rawValue(query.method));
   if (query.parameters) {
     auto [encoded, error] =

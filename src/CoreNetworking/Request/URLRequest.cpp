@@ -96,4 +96,19 @@ std::string percentEncode(std::string_view text, std::string_view allowedPunctua
   return encoded;
 }
 
+std::string percentEncodeKeepingEscapes(std::string_view text,
+                                        std::string_view allowedPunctuation) {
+  std::string encoded;
+  std::size_t plain = 0;  // where the text not yet encoded begins
+  for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+    if (text[i] == '%' && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+      encoded += percentEncode(text.substr(plain, i - plain), allowedPunctuation);
+      encoded += text.substr(i, 3);
+      plain = i + 3;
+      i += 2;
+    }
+  }
+  return encoded + percentEncode(text.substr(plain), allowedPunctuation);
+}
+
 }  // namespace zelvora

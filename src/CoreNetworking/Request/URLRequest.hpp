@@ -52,6 +52,10 @@ bool equalIgnoringAsciiCase(std::string_view a, std::string_view b);
 // the punctuation given.
 std::string percentEncode(std::string_view text, std::string_view allowedPunctuation);
 
+// The same, but each well-formed escape ("%" and two hexadecimal digits) goes out as it is: for
+// text that is percent-encoded already.
+std::string percentEncodeKeepingEscapes(std::string_view text, std::string_view allowedPunctuation);
+
 // What a path may hold unescaped: the unreserved characters, the sub-delimiters, ":", "@", "/".
 inline constexpr std::string_view kPathPunctuation = "-._~!$&'()*+,;=:@/";
 
