@@ -10,6 +10,9 @@ struct Screen {
   const char* name;
   platform::ViewSize size;
 };
+void PrintTo(const Screen& screen, std::ostream* out) {
+  *out << screen.name;
+}
 
 class ProductPageShopping : public WebKitPageTest, public ::testing::WithParamInterface<Screen> {};
 
