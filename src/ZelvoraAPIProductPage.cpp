@@ -94,7 +94,8 @@ std::shared_ptr<internal::ProductPageCells> pageCells(const StoreValues& store,
   internal::page::putText(cells->configuration, "merchantName", store.merchantName);
   internal::page::putText(cells->configuration, "css", settings.pdpCssUrl);
   cells->userProfile = internal::page::userProfile(*store.shopperProfile);
-  cells->paymentSummary = internal::page::cardPart(store.paymentInstrumentOffers.get());
+  const auto& instruments = store.paymentInstrumentOffers;
+  cells->paymentSummary = internal::page::cardPart(instruments ? &*instruments : nullptr);
   return cells;
 }
 

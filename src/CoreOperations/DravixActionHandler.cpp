@@ -70,7 +70,7 @@ void DravixActionHandler::userContentController(platform::WebView& sender, std::
 
 page::PageObject DravixActionHandler::getUpdatedPaymentSummaryJson() const {
   const auto instruments = StoreState::get(&StoreValues::paymentInstrumentOffers);
-  return page::cardPart(instruments.get());
+  return page::cardPart(instruments ? &*instruments : nullptr);
 }
 
 std::shared_ptr<BasketUpdateParam> DravixActionHandler::buildUpdateBasketParam() const {
@@ -86,7 +86,7 @@ std::shared_ptr<BasketUpdateParam> DravixActionHandler::buildUpdateBasketParam()
   auto update = std::make_shared<BasketUpdateParam>();
   update->basketId = store.basket ? store.basket->id : std::nullopt;
   update->items = ModelList<BasketLineItem>{item};
-  update->productOffers = ModelList<ProductOffer>{store.productOffer};
+  update->productOffers = ModelList<ProductOffer>{store.productOffer.copy()};
   return update;
 }
 
@@ -153,7 +153,7 @@ void DravixActionHandler::updateProductPageDetails(
   }
   const auto offer = StoreState::get(&StoreValues::productOffer);
   page::addBasketTotals(paymentSummaryJson, updatedBasket ? updatedBasket->summary.get() : nullptr,
-                        offer.get());
+                        offer ? &*offer : nullptr);
   webview->evaluate(page::assignment(page::kPaymentSummary, paymentSummaryJson));
   webview->evaluate(page::call(page::kSetUpdatedPaymentSummary));
 }

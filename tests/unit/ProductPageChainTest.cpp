@@ -20,7 +20,7 @@ std::string availabilityPath() {
 }
 
 TEST_F(ProductPageChain, RedeemsTheStoredPointsAddsTheFirstSkuAndThenFillsThePage) {
-  const auto basketBefore = Store::basket();
+  const auto basketBefore = store().basket;
   const auto outcome = open();
 
   EXPECT_EQ(outcome.calls, 1);

@@ -14,9 +14,9 @@ namespace fs = std::filesystem;
 using internal::StoreValues;
 using ProductPageOpening = ProductPageTest;
 
-std::shared_ptr<Session> withState(std::shared_ptr<Session> session,
+std::shared_ptr<Session> withState(const internal::StoredModel<Session>& session,
                                    std::optional<Session::State> state) {
-  auto copy = std::make_shared<Session>(*session);
+  auto copy = session.copy();
   copy->state = state;
   return copy;
 }

@@ -19,7 +19,7 @@ std::string receiptPath(const std::string& basketId) {
 
 TEST_F(ProductPagePurchase, PaysInFourStepsFillsTheReceiptPageAndClearsThePageData) {
   open(kOfferCode, {{"receiptCssUrl", "https://cdn.example/receipt.css"}});
-  const auto session = Store::session();
+  const auto session = store().session;
   platform_->clearRequests();
   view().post("showReceipt", kMediumTee);
   ASSERT_TRUE(waitForStatement("setValues()"));
@@ -101,7 +101,7 @@ TEST_F(ProductPagePurchase, AFailedStepIsShownAtOnceAndEndsThePurchase) {
 
 TEST_F(ProductPagePurchase, OnePurchaseAtATimeWhoseSessionSurvivesAClearingEvent) {
   open();
-  const auto session = Store::session();
+  const auto session = store().session;
   platform_->clearRequests();
   platform_->script("POST", "/api/client/payment", {.delay = std::chrono::milliseconds(200)});
   view().post("showReceipt", kMediumTee);
@@ -111,7 +111,7 @@ TEST_F(ProductPagePurchase, OnePurchaseAtATimeWhoseSessionSurvivesAClearingEvent
   internal::StoreState::cleanUpDravixData();
   ASSERT_TRUE(waitForStatement("setValues()"));
   EXPECT_EQ(requestsTo("/api/client/pos/complete-scan").size(), 1u);
-  EXPECT_EQ(Store::session(), session);
+  EXPECT_EQ(store().session, session);
 }
 
 }  // namespace
