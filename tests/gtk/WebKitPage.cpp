@@ -6,13 +6,29 @@ namespace zelvora::test {
 
 namespace {
 
-// One asynchronous WebKit call's outcome, shared with its callback, which may come after a
-// deadline.
-template <class T>
-struct Pending {
-  bool done = false;
-  T value{};
-};
+// Starts an asynchronous call of the page's and runs the main loop until its callback has read the
+// result with `finish`. The callback may come after a deadline, so what it writes lives on the
+// heap.
+template <class T, class Start, class Finish>
+T awaitCall(WebKitWebView* page, Start start, Finish finish) {
+  struct Pending {
+    Finish finish;
+    bool done = false;
+    T value{};
+  };
+  auto pending = std::make_shared<Pending>(Pending{finish});
+  start(
+      page,
+      [](GObject* view, GAsyncResult* result, gpointer data) {
+        std::unique_ptr<std::shared_ptr<Pending>> outcome(
+            static_cast<std::shared_ptr<Pending>*>(data));
+        (*outcome)->value = (*outcome)->finish(WEBKIT_WEB_VIEW(view), result);
+        (*outcome)->done = true;
+      },
+      new std::shared_ptr<Pending>(pending));
+  runMainLoopUntil([&] { return pending->done; });
+  return pending->value;
+}
 
 }  // namespace
 
@@ -48,25 +64,22 @@ WebKitWebView* WebKitPageTest::page() const {
 }
 
 std::string WebKitPageTest::evaluate(const std::string& script) {
-  auto pending = std::make_shared<Pending<std::string>>();
-  webkit_web_view_evaluate_javascript(
-      page(), script.c_str(), -1, nullptr, nullptr, nullptr,
-      [](GObject* view, GAsyncResult* result, gpointer data) {
-        auto* outcome = static_cast<std::shared_ptr<Pending<std::string>>*>(data);
-        JSCValue* value =
-            webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr);
-        if (value) {
-          gchar* text = jsc_value_to_string(value);
-          (*outcome)->value = text;
-          g_free(text);
+  return awaitCall<std::string>(
+      page(),
+      [&](WebKitWebView* view, GAsyncReadyCallback done, gpointer data) {
+        webkit_web_view_evaluate_javascript(view, script.c_str(), -1, nullptr, nullptr, nullptr,
+                                            done, data);
+      },
+      [](WebKitWebView* view, GAsyncResult* result) {
+        std::string text;
+        if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(view, result, nullptr)) {
+          gchar* chars = jsc_value_to_string(value);
+          text = chars;
+          g_free(chars);
           g_object_unref(value);
         }
-        (*outcome)->done = true;
-        delete outcome;
-      },
-      new std::shared_ptr<Pending<std::string>>(pending));
-  runMainLoopUntil([&] { return pending->done; });
-  return pending->value;
+        return text;
+      });
 }
 
 bool WebKitPageTest::waitForText(const std::string& id, const std::string& expected,
@@ -86,22 +99,19 @@ bool WebKitPageTest::waitForText(const std::string& id, const std::string& expec
 void WebKitPageTest::snapshot(const std::string& name) {
   const std::filesystem::path directory = ZELVORA_SNAPSHOT_DIRECTORY;
   std::filesystem::create_directories(directory);
-  auto pending = std::make_shared<Pending<cairo_surface_t*>>();
-  webkit_web_view_get_snapshot(
-      page(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
-      [](GObject* view, GAsyncResult* result, gpointer data) {
-        auto* outcome = static_cast<std::shared_ptr<Pending<cairo_surface_t*>>*>(data);
-        (*outcome)->value =
-            webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(view), result, nullptr);
-        (*outcome)->done = true;
-        delete outcome;
+  cairo_surface_t* surface = awaitCall<cairo_surface_t*>(
+      page(),
+      [](WebKitWebView* view, GAsyncReadyCallback done, gpointer data) {
+        webkit_web_view_get_snapshot(view, WEBKIT_SNAPSHOT_REGION_VISIBLE,
+                                     WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr, done, data);
       },
-      new std::shared_ptr<Pending<cairo_surface_t*>>(pending));
-  ASSERT_TRUE(runMainLoopUntil([&] { return pending->done; }));
-  ASSERT_TRUE(pending->value);
-  EXPECT_EQ(cairo_surface_write_to_png(pending->value, (directory / (name + ".png")).c_str()),
+      [](WebKitWebView* view, GAsyncResult* result) {
+        return webkit_web_view_get_snapshot_finish(view, result, nullptr);
+      });
+  ASSERT_TRUE(surface);
+  EXPECT_EQ(cairo_surface_write_to_png(surface, (directory / (name + ".png")).c_str()),
             CAIRO_STATUS_SUCCESS);
-  cairo_surface_destroy(pending->value);
+  cairo_surface_destroy(surface);
 }
 
 }  // namespace zelvora::test

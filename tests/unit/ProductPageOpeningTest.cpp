@@ -92,45 +92,32 @@ class PageFiles {
 TEST_F(ProductPageOpening, ReadsTheFourSettingsAndLoadsOurPageOrTheAppsReadableOne) {
   const PageFiles files;
   const auto index = platform::frameworkBundle()->pathForResource("index", "html").value();
-  const auto ours = platform::readFileText(index).value();
-  const std::string appPage = "<p>the app's page</p>";
-  struct Case {
-    std::map<std::string, std::string> config;
-    std::string page;
-    Json configObject;
-    std::optional<std::string> receiptHtml, receiptCss;
-  } const cases[] = {
-      {{{"pdpHtmlUrl", files.address("app.html")},
-        {"pdpCssUrl", "../style.css?v=1"},
-        {"receiptHtmlUrl", "https://shop.example/thanks.html"},
-        {"receiptCssUrl", "https://shop.example/thanks.css"}},
-       appPage,
-       Json{{"merchantName", ""}, {"css", "../style.css?v=1"}},
-       "https://shop.example/thanks.html",
-       "https://shop.example/thanks.css"},
-      {{}, ours, Json{{"merchantName", ""}}, std::nullopt, std::nullopt},
-      {{{"pdpHtmlUrl", "http://platform.test/app.html"},
-        {"pdpCssUrl", "a style.css"},
-        {"receiptHtmlUrl", ""},
-        {"receiptCssUrl", "%zz"}},
-       ours,
-       Json{{"merchantName", ""}},
-       std::nullopt,
-       std::nullopt},
-      {{{"pdpHtmlUrl", files.address("huge.html")}}, ours, Json{{"merchantName", ""}}, {}, {}},
-      {{{"pdpHtmlUrl", files.address("missing.html")}}, ours, Json{{"merchantName", ""}}, {}, {}},
-      {{{"pdpHtmlUrl", "app.html"}}, ours, Json{{"merchantName", ""}}, {}, {}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.config.empty() ? "no settings" : c.config.begin()->second);
-    EXPECT_FALSE(open(kOfferCode, c.config).error);
+  const auto expectPage = [&](const std::string& html, const Json& config) {
     ASSERT_EQ(view().loads.size(), 1u);
-    EXPECT_EQ(view().loads[0].html, c.page);
+    EXPECT_EQ(view().loads[0].html, html);
     EXPECT_EQ(view().loads[0].baseUri, platform::fileAddress(index));
     EXPECT_TRUE(view().attached);
-    EXPECT_EQ(parseStatement(view().statements.at(4)).second, c.configObject);
-    EXPECT_EQ(store().customReceiptHtmlUrl, c.receiptHtml);
-    EXPECT_EQ(store().customReceiptCssUrl, c.receiptCss);
+    EXPECT_EQ(parseStatement(view().statements.at(4)).second, config);
+  };
+  open(kOfferCode, {{"pdpHtmlUrl", files.address("app.html")},
+                    {"pdpCssUrl", "../style.css?v=1"},
+                    {"receiptHtmlUrl", "https://shop.example/thanks.html"},
+                    {"receiptCssUrl", "https://shop.example/thanks.css"}});
+  expectPage("<p>the app's page</p>", {{"merchantName", ""}, {"css", "../style.css?v=1"}});
+  EXPECT_EQ(store().customReceiptHtmlUrl, "https://shop.example/thanks.html");
+  EXPECT_EQ(store().customReceiptCssUrl, "https://shop.example/thanks.css");
+
+  // Any other page address shows ours; settings that are no address count as missing.
+  for (const std::string& page :
+       {std::string("http://platform.test/app.html"), files.address("huge.html"),
+        files.address("missing.html"), std::string("app.html")}) {
+    SCOPED_TRACE(page);
+    open(kOfferCode, {{"pdpHtmlUrl", page},
+                      {"pdpCssUrl", "a style.css"},
+                      {"receiptHtmlUrl", ""},
+                      {"receiptCssUrl", "%zz"}});
+    expectPage(platform::readFileText(index).value(), {{"merchantName", ""}});
+    EXPECT_FALSE(store().customReceiptHtmlUrl || store().customReceiptCssUrl);
   }
   EXPECT_EQ(views_->messageNames, (std::vector<std::string>{"skuChanged", "applyLoyalty",
                                                             "removeLoyalty", "showReceipt"}));
@@ -177,20 +164,11 @@ TEST_F(ProductPageOpening, WithoutOurPageNothingIsShownAndAnUnreadableOneShowsAn
 }
 
 TEST(ProductPageProfile, NameAndOneLineAddressOfTheShopper) {
-  const auto address = [](std::optional<std::string> addr1, std::optional<std::string> addr2,
-                          std::optional<std::string> city, std::optional<std::string> state,
-                          std::optional<std::string> zipcode) {
-    return std::make_shared<IdentityAddress>(IdentityAddress{addr1, addr2, state, city, zipcode});
-  };
-  const std::pair<std::shared_ptr<IdentityAddress>, std::string> lines[] = {
-      {nullptr, ""},
-      {address({}, {}, {}, {}, {}), ""},
-      {address("1 Pier", "Flat 2", "Bay", "CA", "94107"), "1 Pier, Flat 2, Bay, CA, 94107"},
-      {address("1 Pier", "   ", "Bay", {}, "94107"), "1 Pier, Bay, 94107"},
-      {address({}, " Flat 2 ", {}, "\t", {}), " Flat 2 , \t"},
-  };
-  for (const auto& [shipping, line] : lines)
-    EXPECT_EQ(internal::page::shippingAddressLine(shipping.get()), line);
+  IdentityAddress address{"1 Pier", "   ", "CA", "Bay", "94107"};
+  EXPECT_EQ(internal::page::shippingAddressLine(&address), "1 Pier, Bay, CA, 94107");
+  address = {std::nullopt, " Flat 2 ", "\t", std::nullopt, std::nullopt};
+  EXPECT_EQ(internal::page::shippingAddressLine(&address), " Flat 2 , \t");
+  EXPECT_EQ(internal::page::shippingAddressLine(nullptr), "");
 
   ShopperProfile profile;
   profile.firstName = "Robin";
