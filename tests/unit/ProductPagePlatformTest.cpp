@@ -27,15 +27,6 @@ TEST(ProductPageWebView, StatementsWaitForTheLoadUnderWayAndThenRunInOrder) {
   EXPECT_EQ(view.statements, (std::vector<std::string>{"a()", "b()", "c()", "d()"}));
 }
 
-TEST(ProductPageAddress, WhatParsesAsAnAddress) {
-  for (const char* text : {"https://shop.example/a.css", "style.css", "../a/b.css?v=1#top",
-                           "file:///tmp/page%20one.html", "mailto:a@b.example"})
-    EXPECT_TRUE(platform::parsesAsAddress(text)) << text;
-  for (const char* text :
-       {"", "a b.css", "%zz", "%4", ":nothing", "https://shop.example/\xc3\xa9", "<script>"})
-    EXPECT_FALSE(platform::parsesAsAddress(text)) << text;
-}
-
 // A port that takes connections and never says a word.
 class SilentPort {
  public:
