@@ -263,6 +263,8 @@ int main(int argc, char** argv) {
       code = argv[i + 1];
     } else if (option == "--snapshots") {
       snapshots = std::filesystem::absolute(argv[i + 1]);
+      std::error_code error;
+      std::filesystem::create_directories(*snapshots, error);
     } else {
       return usage();
     }
