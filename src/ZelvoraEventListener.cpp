@@ -13,11 +13,13 @@ namespace {
 class SocketlessListener final : public InternalWebSocketListener {
  public:
   void connect() override {}
+  void disconnect() override {}
 };
 
 struct ListenerSlot {
   std::mutex mutex;
   std::shared_ptr<InternalWebSocketListener> listener = std::make_shared<SocketlessListener>();
+  std::weak_ptr<ZelvoraEventDelegate> delegate;
 };
 
 // Never destroyed: the app may connect from threads that outlive main().
@@ -49,9 +51,25 @@ ZelvoraEventListener& ZelvoraEventListener::shared() {
   return *listener;
 }
 
+void ZelvoraEventListener::setDelegate(std::weak_ptr<ZelvoraEventDelegate> delegate) {
+  auto& slot = internal::listenerSlot();
+  std::lock_guard lock(slot.mutex);
+  slot.delegate = std::move(delegate);
+}
+
+std::shared_ptr<ZelvoraEventDelegate> ZelvoraEventListener::delegate() const {
+  auto& slot = internal::listenerSlot();
+  std::lock_guard lock(slot.mutex);
+  return slot.delegate.lock();
+}
+
+// Both called outside the lock: the listener may take its time, and may be replaced meanwhile.
 void ZelvoraEventListener::connect() {
-  // Called outside the lock: the listener may take its time, and may be replaced meanwhile.
   internal::currentListener()->connect();
+}
+
+void ZelvoraEventListener::disconnect() {
+  internal::currentListener()->disconnect();
 }
 
 }  // namespace zelvora

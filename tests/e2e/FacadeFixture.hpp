@@ -30,11 +30,12 @@ struct Ids {
   std::string cardId;  // the shopper's default card
 };
 
-// Writes "connect" into the events the test watches, in the order things happened.
+// Writes "connect" and "disconnect" into the events the test watches, in the order things happened.
 class ConnectRecorder final : public internal::InternalWebSocketListener {
  public:
   explicit ConnectRecorder(std::vector<std::string>& events) : events_(events) {}
   void connect() override { events_.push_back("connect"); }
+  void disconnect() override { events_.push_back("disconnect"); }
 
  private:
   std::vector<std::string>& events_;

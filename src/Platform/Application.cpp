@@ -1,0 +1,93 @@
+#include "Platform/Application.hpp"
+
+#include <zelvora/Application.hpp>
+#include <zelvora/NotificationCenter.hpp>
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace zelvora {
+
+namespace platform {
+
+struct RunningBackgroundTasks::Impl {
+  std::mutex mutex;
+  BackgroundTaskId lastId = 0;
+  std::map<BackgroundTaskId, std::shared_ptr<const std::function<void()>>> running;
+};
+
+RunningBackgroundTasks::RunningBackgroundTasks() : impl_(std::make_unique<Impl>()) {}
+
+RunningBackgroundTasks::~RunningBackgroundTasks() = default;
+
+BackgroundTaskId RunningBackgroundTasks::begin(std::function<void()> expiry) {
+  std::lock_guard lock(impl_->mutex);
+  const BackgroundTaskId id = ++impl_->lastId;
+  impl_->running.emplace(id, std::make_shared<const std::function<void()>>(std::move(expiry)));
+  return id;
+}
+
+void RunningBackgroundTasks::end(BackgroundTaskId id) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->running.erase(id);
+}
+
+void RunningBackgroundTasks::expireAll() {
+  // The handlers end their tasks, so they run outside the lock.
+  std::vector<std::shared_ptr<const std::function<void()>>> handlers;
+  {
+    std::lock_guard lock(impl_->mutex);
+    for (const auto& [id, handler] : impl_->running) {
+      handlers.push_back(handler);
+    }
+  }
+  for (const auto& handler : handlers) {
+    if (*handler) {
+      (*handler)();
+    }
+  }
+}
+
+namespace {
+struct TasksHolder {
+  std::mutex mutex;
+  std::shared_ptr<BackgroundTasks> tasks;
+};
+
+TasksHolder& holder() {
+  static auto* const instance = new TasksHolder;
+  return *instance;
+}
+}  // namespace
+
+std::shared_ptr<BackgroundTasks> backgroundTasks() {
+  auto& h = holder();
+  std::lock_guard lock(h.mutex);
+  if (!h.tasks) {
+    h.tasks = std::make_shared<RunningBackgroundTasks>();
+  }
+  return h.tasks;
+}
+
+void setBackgroundTasksForTesting(std::shared_ptr<BackgroundTasks> tasks) {
+  auto& h = holder();
+  std::lock_guard lock(h.mutex);
+  h.tasks = std::move(tasks);
+}
+
+}  // namespace platform
+
+void Application::didEnterBackground() {
+  NotificationCenter::defaultCenter().post(didEnterBackgroundNotification);
+}
+
+void Application::willEnterForeground() {
+  NotificationCenter::defaultCenter().post(willEnterForegroundNotification);
+}
+
+void Application::backgroundTimeWillExpire() {
+  platform::backgroundTasks()->expireAll();
+}
+
+}  // namespace zelvora
