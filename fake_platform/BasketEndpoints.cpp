@@ -129,6 +129,10 @@ nlohmann::json basketStateReply(const BasketRecord& basket) {
 
 }  // namespace
 
+nlohmann::json PlatformState::basketResource(const BasketRecord& basket) {
+  return basketJson(basket);
+}
+
 BasketRecord& PlatformState::ownBasket(const Call& call, const std::string& basketId) {
   auto basket = baskets_.find(basketId);
   if (basket == baskets_.end() || basket->second.shopperId != call.shopper->id) {

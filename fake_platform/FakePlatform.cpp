@@ -3,6 +3,7 @@
 #include <exception>
 #include <mutex>
 
+#include "fake_platform/EventSocket.hpp"
 #include "fake_platform/Http.hpp"
 #include "fake_platform/PlatformState.hpp"
 #include "fake_platform/Replies.hpp"
@@ -38,6 +39,14 @@ struct FakePlatform::Impl {
         server(port, [this](HttpRequest request) { return react(std::move(request)); }) {}
 
   Reaction react(HttpRequest request) {
+    if (isEventSocketUpgrade(request)) {
+      return Reaction{.kind = Reaction::Kind::handOver,
+                      .response = {},
+                      .delay = {},
+                      .handOver = [this, request](std::shared_ptr<HandedOverConnection> taken) {
+                        events.adopt(std::move(taken), request);
+                      }};
+    }
     const bool signatureValid = hasValidSignature(request, credentials);
     const std::string path = decodedPathOf(request.target);
     std::lock_guard lock(mutex);
@@ -59,7 +68,13 @@ struct FakePlatform::Impl {
       return *rejection;
     }
     try {
-      return state.handle(request);
+      HttpResponse answer = state.handle(request);
+      if (answer.status == 200) {
+        for (auto& event : state.eventsAfter(request)) {
+          events.pushTextTo(event.deviceId, std::move(event.text));
+        }
+      }
+      return answer;
     } catch (const std::exception& error) {
       return messageError(500, "internal", "fake-platform", error.what());
     }
@@ -70,6 +85,7 @@ struct FakePlatform::Impl {
   std::vector<RecordedRequest> log;
   ScriptBook scripts;
   PlatformState state;
+  EventSocketServer events;
   // Last, so that it stops before anything its handler touches goes away.
   HttpServer server;
 };
@@ -124,6 +140,19 @@ std::vector<std::string> FakePlatform::paymentInstrumentIds(std::string_view sho
 std::optional<std::string> FakePlatform::basketState(std::string_view basketId) const {
   std::lock_guard lock(impl_->mutex);
   return impl_->state.basketState(basketId);
+}
+
+EventSocketServer& FakePlatform::events() {
+  return impl_->events;
+}
+
+bool FakePlatform::cancelTransaction(std::string_view basketId) {
+  std::lock_guard lock(impl_->mutex);
+  auto event = impl_->state.cancelTransaction(basketId);
+  if (event) {
+    impl_->events.pushTextTo(event->deviceId, std::move(event->text));
+  }
+  return event.has_value();
 }
 
 }  // namespace zelvora::fake

@@ -14,6 +14,8 @@
 
 namespace zelvora::fake {
 
+class EventSocketServer;
+
 struct Credentials {
   std::string merchantId;
   std::string apiKey;
@@ -68,6 +70,14 @@ class FakePlatform {
   std::optional<std::string> shopperIdFor(std::string_view merchantShopperId) const;
   std::vector<std::string> paymentInstrumentIds(std::string_view shopperId) const;
   std::optional<std::string> basketState(std::string_view basketId) const;
+
+  // The event websocket on the same port (fake_platform/EventSocket.hpp). Besides what tests push
+  // through it, the platform pushes the events that follow basket updates, completed scans,
+  // payments and points of sale reporting a paid basket ready.
+  EventSocketServer& events();
+  // The point of sale cancels an open basket, and the device hears of it; false when the basket
+  // is unknown or closed.
+  bool cancelTransaction(std::string_view basketId);
 
  private:
   struct Impl;

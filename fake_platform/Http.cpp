@@ -12,6 +12,7 @@
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http.hpp>
 
+#include "fake_platform/HandedOverConnection.hpp"
 #include "fake_platform/Text.hpp"
 
 namespace zelvora::fake {
@@ -109,6 +110,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
         return awaitClientClose();
       case Reaction::Kind::reply:
         return reply();
+      case Reaction::Kind::handOver:
+        return reaction_.handOver(std::make_shared<HandedOverConnection>(
+            HandedOverConnection{std::move(socket_), std::move(buffer_)}));
     }
   }
 

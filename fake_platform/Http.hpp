@@ -36,12 +36,18 @@ inline const std::string* findHeader(const HttpRequest& request, std::string_vie
   return found == request.headers.end() ? nullptr : &found->second;
 }
 
+// A connection the HTTP server gives up to another protocol (a websocket upgrade), defined in
+// fake_platform/HandedOverConnection.hpp.
+struct HandedOverConnection;
+using HandOver = std::function<void(std::shared_ptr<HandedOverConnection>)>;
+
 // What the server does with one request.
 struct Reaction {
-  enum class Kind { reply, dropConnection, noReply };
+  enum class Kind { reply, dropConnection, noReply, handOver };
   Kind kind = Kind::reply;
   HttpResponse response;
   std::chrono::milliseconds delay{0};
+  HandOver handOver{};  // takes the connection, for Kind::handOver
 };
 
 using RequestHandler = std::function<Reaction(HttpRequest)>;

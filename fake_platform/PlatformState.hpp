@@ -15,6 +15,12 @@
 
 namespace zelvora::fake {
 
+// One event frame for the event sockets of a device.
+struct PushedEvent {
+  std::string deviceId;
+  std::string text;
+};
+
 // The platform's records (sessions, shoppers, wallets, baskets, receipts) and the 27 endpoints
 // that read and change them. Not synchronised: its owner locks.
 class PlatformState {
@@ -27,6 +33,14 @@ class PlatformState {
   std::optional<std::string> shopperIdFor(std::string_view merchantShopperId) const;
   std::vector<std::string> paymentInstrumentIds(std::string_view shopperId) const;
   std::optional<std::string> basketState(std::string_view basketId) const;
+
+  // The events the platform pushes to a device's event socket once a request has succeeded: the
+  // changed basket after a basket update or a completed scan, the post-purchase offer after a
+  // payment, and the receipt once the point of sale reports a paid basket ready.
+  std::vector<PushedEvent> eventsAfter(const HttpRequest& request) const;
+  // The point of sale cancels an open basket; the event that tells the device, if the basket is
+  // known and open.
+  std::optional<PushedEvent> cancelTransaction(std::string_view basketId);
 
  private:
   struct Call {
@@ -89,6 +103,8 @@ class PlatformState {
   std::vector<const BasketRecord*> basketsOfSession(const Call& call);
   nlohmann::json receiptFor(const BasketRecord& basket, const nlohmann::json& instrument);
   void checkMerchant(const std::string& merchantId) const;
+  std::string deviceOfBasket(const BasketRecord& basket) const;
+  static nlohmann::json basketResource(const BasketRecord& basket);
 
   std::string merchantId_;
   std::uint64_t lastId_ = 0;

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fake_platform/Http.hpp"
+
+// The platform's event websocket, kept behind this header so that only one translation unit of
+// the fake platform pays for compiling Boost.Beast's websocket and TLS streams.
+namespace zelvora::fake {
+
+inline constexpr std::string_view kEventSocketPathPrefix = "/api/client/ws/";
+
+// One websocket upgrade request as the server saw it, accepted or refused.
+struct EventSocketHandshake {
+  std::string path;       // the request target
+  std::string protocols;  // "Sec-WebSocket-Protocol" as sent, empty when absent
+  std::string host;       // "Host" as sent
+};
+
+// A server certificate (with its chain, leaf first) and its key, both PEM.
+struct TlsIdentity {
+  std::string certificateChainPem;
+  std::string privateKeyPem;
+};
+
+// Accepts websockets on "/api/client/ws/<device id>" that offer the protocol "chat" (answered
+// with "chat"), and pushes frames to them; reads nothing from them but their close. Either
+// attached to the fake platform's HTTP port, which hands it the upgrade requests, or listening on a
+// loopback port of its own, plain or with TLS. Every member is safe from any thread.
+class EventSocketServer {
+ public:
+  // Attached: serves only the connections given to adopt().
+  EventSocketServer();
+  // Listening on its own port (0 picks a free one), with TLS when an identity is given.
+  explicit EventSocketServer(std::optional<TlsIdentity> tls, std::uint16_t port = 0);
+  ~EventSocketServer();
+  EventSocketServer(const EventSocketServer&) = delete;
+  EventSocketServer& operator=(const EventSocketServer&) = delete;
+
+  // The port of a listening server; 0 when attached.
+  std::uint16_t port() const;
+
+  // Takes over a connection whose request (already read) asks for a websocket.
+  void adopt(std::shared_ptr<HandedOverConnection> connection, const HttpRequest& request);
+
+  // Frames for every open connection, or for those of one device, in the order pushed.
+  void pushText(std::string text);
+  void pushTextTo(const std::string& deviceId, std::string text);
+  void pushBinary(std::string bytes);
+  // Closes every open connection: with a close frame ("normal closure"), or abruptly, without one.
+  void closeAll(bool cleanly);
+  // Answers later upgrade requests with this HTTP status instead of accepting them; nullopt
+  // accepts again.
+  void refuseUpgrades(std::optional<int> status);
+  // A listening server stops accepting connections on its port (they are refused) and starts
+  // again on the same port.
+  void stopListening();
+  void resumeListening();
+
+  // Upgrade requests received, refused ones included.
+  std::size_t upgradeAttempts() const;
+  // Websockets open now.
+  std::size_t openConnections() const;
+  std::vector<EventSocketHandshake> handshakes() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Whether the request asks for the event websocket (a GET upgrade to websocket under its path).
+bool isEventSocketUpgrade(const HttpRequest& request);
+
+}  // namespace zelvora::fake
