@@ -1,6 +1,6 @@
 #include <zelvora/ZelvoraEventListener.hpp>
 
-#include "InternalWebSocketListener.hpp"
+#include "Events/EventListener.hpp"
 
 #include <mutex>
 
@@ -8,18 +8,12 @@ namespace zelvora {
 namespace internal {
 namespace {
 
-// Stands in for the socket listener until the SDK has a websocket client: there is no socket to
-// open yet, so a connect request has nothing to do.
-class SocketlessListener final : public InternalWebSocketListener {
- public:
-  void connect() override {}
-  void disconnect() override {}
-};
-
 struct ListenerSlot {
   std::mutex mutex;
-  std::shared_ptr<InternalWebSocketListener> listener = std::make_shared<SocketlessListener>();
   std::weak_ptr<ZelvoraEventDelegate> delegate;
+  // Created with the slot, so that the listener follows the app's lifecycle from the first use of
+  // ZelvoraEventListener on.
+  std::shared_ptr<InternalWebSocketListener> listener = EventListener::create();
 };
 
 // Never destroyed: the app may connect from threads that outlive main().

@@ -1,0 +1,214 @@
+#include "Events/EventListener.hpp"
+
+#include "Events/WebSocket.hpp"
+#include "Helpers/Constants.hpp"
+#include "Platform/Device.hpp"
+#include "Platform/MainQueue.hpp"
+
+#include <zelvora/Application.hpp>
+#include <zelvora/ZelvoraEventListener.hpp>
+
+namespace zelvora::internal {
+namespace {
+
+std::shared_ptr<ZelvoraEventDelegate> appDelegate() {
+  return ZelvoraEventListener::shared().delegate();
+}
+
+void postNotification(std::string_view name) {
+  NotificationCenter::defaultCenter().post(name);
+}
+
+std::chrono::milliseconds since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start);
+}
+
+}  // namespace
+
+std::shared_ptr<EventListener> EventListener::create(EventListenerOptions options) {
+  if (!options.delegate) {
+    options.delegate = appDelegate;
+  }
+  std::shared_ptr<EventListener> listener(new EventListener(std::move(options)));
+  listener->observeApplication();
+  return listener;
+}
+
+EventListener::EventListener(EventListenerOptions options)
+    : options_(std::move(options)), backoff_(options_.reconnect) {}
+
+EventListener::~EventListener() {
+  auto& center = NotificationCenter::defaultCenter();
+  center.removeObserver(backgroundObserver_);
+  center.removeObserver(foregroundObserver_);
+  endBackgroundTask();
+}
+
+// The app reports its lifecycle on the main thread, so the observers act at once.
+void EventListener::observeApplication() {
+  auto& center = NotificationCenter::defaultCenter();
+  const std::weak_ptr<EventListener> weak = weak_from_this();
+  backgroundObserver_ =
+      center.addObserver(std::string(Application::didEnterBackgroundNotification), [weak] {
+        if (auto self = weak.lock()) {
+          self->enterBackground();
+        }
+      });
+  foregroundObserver_ =
+      center.addObserver(std::string(Application::willEnterForegroundNotification), [weak] {
+        if (auto self = weak.lock()) {
+          self->enterForeground();
+        }
+      });
+}
+
+void EventListener::connect() {
+  platform::mainQueue()->post([self = shared_from_this()] { self->open(true); });
+}
+
+void EventListener::disconnect() {
+  platform::mainQueue()->post([self = shared_from_this()] { self->closeOpenSocket(); });
+}
+
+// A connection the app, authentication or the return to the foreground asks for starts the
+// backoff afresh and replaces any reconnect still waiting.
+void EventListener::open(bool askedFor) {
+  if (askedFor) {
+    backoff_.reset();
+    ++reconnectTicket_;
+  }
+  forgetSocket();
+  const std::uint64_t socketId = ++lastSocketId_;
+  const std::weak_ptr<EventListener> weak = weak_from_this();
+  const auto onSelf = [weak, socketId](auto action) {
+    return [weak, socketId, action](auto&&... arguments) {
+      if (auto self = weak.lock()) {
+        action(*self, socketId, std::forward<decltype(arguments)>(arguments)...);
+      }
+    };
+  };
+  WebSocketEvents events{
+      .didConnect = onSelf([](EventListener& self, std::uint64_t id) { self.socketConnected(id); }),
+      .didDisconnect =
+          onSelf([](EventListener& self, std::uint64_t id) { self.socketDisconnected(id); }),
+      .didReceiveText = onSelf([](EventListener& self, std::uint64_t id, std::string text) {
+        self.frameReceived(id, std::move(text));
+      })};
+  current_ = Connection{
+      .socket = std::make_unique<WebSocket>(
+          eventSocketAddress(Constants::serverAddress(), platform::device()->identifierForVendor()),
+          std::vector<std::string>{"chat", "superchat"}, std::move(events)),
+      .id = socketId,
+      .openedAt = std::nullopt};
+  current_->socket->connect();
+}
+
+void EventListener::closeOpenSocket() {
+  if (current_ && current_->openedAt) {
+    current_->socket->disconnect();
+  }
+}
+
+// The app heard of the socket's connection, so it hears of its end too, before anything that
+// follows; a background task waiting for the socket's close has nothing left to wait for.
+void EventListener::forgetSocket() {
+  if (!current_) {
+    return;
+  }
+  const bool wasOpen = current_->openedAt.has_value();
+  current_.reset();  // closes the socket
+  if (wasOpen) {
+    postNotification(ZelvoraEventListener::websocketDisconnectedNotification);
+  }
+  endBackgroundTask();
+}
+
+// Closes the connection, open or opening, inside a background task that its reported end
+// finishes; with nothing to close the task ends at once. A task of an earlier entry still
+// running ends here.
+void EventListener::enterBackground() {
+  endBackgroundTask();
+  const std::weak_ptr<EventListener> weak = weak_from_this();
+  auto tasks = platform::backgroundTasks();
+  const auto task = std::make_shared<platform::BackgroundTaskId>();
+  *task = tasks->begin([weak, task] {
+    if (auto self = weak.lock()) {
+      self->endBackgroundTask(*task);
+    }
+  });
+  backgroundTask_ = *task;
+  inBackground_ = true;
+  resyncDue_ = true;
+  ++reconnectTicket_;
+  if (current_) {
+    current_->socket->disconnect();
+  } else {
+    endBackgroundTask();
+  }
+}
+
+void EventListener::enterForeground() {
+  inBackground_ = false;
+  open(true);
+}
+
+void EventListener::endBackgroundTask(std::optional<platform::BackgroundTaskId> onlyThis) {
+  if (backgroundTask_ && (!onlyThis || *onlyThis == *backgroundTask_)) {
+    platform::backgroundTasks()->end(*backgroundTask_);
+    backgroundTask_.reset();
+  }
+}
+
+void EventListener::socketConnected(std::uint64_t socketId) {
+  if (!isCurrent(socketId)) {
+    return;
+  }
+  current_->openedAt = Clock::now();
+  postNotification(ZelvoraEventListener::websocketConnectedNotification);
+  if (resyncDue_) {
+    resyncDue_ = false;
+    startResync();
+  }
+}
+
+void EventListener::socketDisconnected(std::uint64_t socketId) {
+  if (!isCurrent(socketId)) {
+    return;
+  }
+  std::optional<std::chrono::milliseconds> uptime;
+  if (current_->openedAt) {
+    uptime = since(*current_->openedAt);
+  }
+  current_.reset();
+  postNotification(ZelvoraEventListener::websocketDisconnectedNotification);
+  endBackgroundTask();
+  if (!inBackground_) {
+    reconnectAfter(uptime);
+  }
+}
+
+void EventListener::reconnectAfter(std::optional<std::chrono::milliseconds> uptime) {
+  const auto delay = backoff_.delayAfterEnd(uptime);
+  if (delay.count() == 0) {
+    return open(false);
+  }
+  const std::uint64_t ticket = ++reconnectTicket_;
+  platform::mainQueue()->postAfter(delay, [weak = weak_from_this(), ticket] {
+    auto self = weak.lock();
+    if (self && self->reconnectTicket_ == ticket && !self->inBackground_ && !self->current_) {
+      self->open(false);
+    }
+  });
+}
+
+void EventListener::frameReceived(std::uint64_t socketId, std::string text) {
+  if (!isCurrent(socketId)) {
+    return;
+  }
+  if (auto message = parseEventMessage(std::move(text))) {
+    handle(*message);
+  }
+}
+
+}  // namespace zelvora::internal

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "Events/EventMessages.hpp"
+#include "Events/ReconnectBackoff.hpp"
+#include "InternalWebSocketListener.hpp"
+#include "Platform/Application.hpp"
+
+#include <zelvora/NotificationCenter.hpp>
+#include <zelvora/ZelvoraEventDelegate.hpp>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace zelvora::internal {
+
+class WebSocket;
+
+struct EventListenerOptions {
+  // Where each delivery looks the app's delegate up, when it runs; by default the delegate set on
+  // ZelvoraEventListener::shared().
+  std::function<std::shared_ptr<ZelvoraEventDelegate>()> delegate;
+  ReconnectSettings reconnect{};
+};
+
+// The event socket's owner. Its state lives on the main thread: connect() and disconnect() hop
+// there, the socket delivers its callbacks there, and the app's lifecycle is reported there. Keeps
+// at most one socket: a socket it replaces, open or still opening, is closed and forgotten, and
+// callbacks of a socket it no longer holds change nothing.
+class EventListener final : public InternalWebSocketListener,
+                            public std::enable_shared_from_this<EventListener> {
+ public:
+  static std::shared_ptr<EventListener> create(EventListenerOptions options = {});
+  ~EventListener() override;
+
+  void connect() override;
+  void disconnect() override;
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  struct Connection {
+    std::unique_ptr<WebSocket> socket;
+    std::uint64_t id = 0;
+    std::optional<Clock::time_point> openedAt;  // set once the socket reported its connection
+  };
+
+  explicit EventListener(EventListenerOptions options);
+  void observeApplication();
+
+  // On the main thread.
+  void open(bool askedFor);
+  void closeOpenSocket();
+  void forgetSocket();
+  void enterBackground();
+  void enterForeground();
+  void socketConnected(std::uint64_t socketId);
+  void socketDisconnected(std::uint64_t socketId);
+  void frameReceived(std::uint64_t socketId, std::string text);
+  void reconnectAfter(std::optional<std::chrono::milliseconds> uptime);
+  void endBackgroundTask(std::optional<platform::BackgroundTaskId> onlyThis = std::nullopt);
+  bool isCurrent(std::uint64_t socketId) const { return current_ && current_->id == socketId; }
+
+  // Event messages and the re-sync (EventResync.cpp).
+  void handle(const EventMessage& message);
+  void cancelTransaction();
+  void startResync();
+  void lookUpForResync(std::shared_ptr<Basket> stored, bool retryOnError);
+  void resyncWith(const std::shared_ptr<Basket>& stored, const std::shared_ptr<Basket>& fresh);
+  void deliver(std::function<void(ZelvoraEventDelegate&)> callback);
+
+  const EventListenerOptions options_;
+  ReconnectBackoff backoff_;
+  std::optional<Connection> current_;
+  std::uint64_t lastSocketId_ = 0;
+  std::uint64_t reconnectTicket_ = 0;  // a scheduled reconnect runs only while it is current
+  bool inBackground_ = false;
+  bool resyncDue_ = false;  // from entering the background to the next connection
+  std::optional<platform::BackgroundTaskId> backgroundTask_;
+  NotificationCenter::Token backgroundObserver_ = 0;
+  NotificationCenter::Token foregroundObserver_ = 0;
+};
+
+}  // namespace zelvora::internal
