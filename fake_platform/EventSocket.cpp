@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -54,18 +55,28 @@ class Link {
 struct Registry {
   mutable std::mutex mutex;
   std::optional<int> refusal;
+  bool holding = false;
+  std::vector<std::function<void()>> held;  // the answers of held upgrade requests
   std::size_t attempts = 0;
   std::vector<EventSocketHandshake> handshakes;
   std::vector<std::weak_ptr<Link>> links;
   std::atomic<std::size_t> open{0};
 
-  // Counts and records the request; the status to refuse it with, if any.
-  std::optional<int> admit(const UpgradeRequest& request) {
+  // Counts and records the request; false when it is held, its answer kept for later.
+  bool admit(const UpgradeRequest& request, std::function<void()> answerLater) {
     std::lock_guard lock(mutex);
     ++attempts;
     handshakes.push_back({std::string(request.target()),
                           std::string(request[http::field::sec_websocket_protocol]),
                           std::string(request[http::field::host])});
+    if (holding) {
+      held.push_back(std::move(answerLater));
+    }
+    return !holding;
+  }
+
+  std::optional<int> currentRefusal() const {
+    std::lock_guard lock(mutex);
     return refusal;
   }
 
@@ -151,25 +162,19 @@ class Connection final : public Link, public std::enable_shared_from_this<Connec
   void upgrade(UpgradeRequest request) {
     beast::get_lowest_layer(ws_).expires_never();
     deviceId_ = deviceIdOf(view(request.target()));
-    const std::optional<int> refusal = registry_->admit(request);
-    if (refusal || !websocket::is_upgrade(request) || !offersProtocol(request) ||
-        !view(request.target()).starts_with(kEventSocketPathPrefix)) {
-      return refuse(request, refusal.value_or(400));
+    request_ = std::move(request);
+    auto answerLater = [self = this->shared_from_this()] {
+      asio::post(self->ws_.get_executor(), [self] { self->answer(); });
+    };
+    if (registry_->admit(request_, std::move(answerLater))) {
+      answer();
     }
-    ws_.set_option(websocket::stream_base::decorator([](websocket::response_type& response) {
-      response.set(http::field::sec_websocket_protocol, std::string(kProtocol));
-    }));
-    ws_.async_accept(request, [self = this->shared_from_this()](beast::error_code ec) {
-      if (!ec) {
-        self->opened();
-      }
-    });
   }
 
   void push(Frame frame) override {
     asio::post(ws_.get_executor(), [self = this->shared_from_this(), frame = std::move(frame)] {
       self->outbox_.push_back(std::move(frame));
-      if (self->outbox_.size() == 1) {
+      if (self->open_ && self->outbox_.size() == 1) {
         self->writeNext();
       }
     });
@@ -192,6 +197,24 @@ class Connection final : public Link, public std::enable_shared_from_this<Connec
   const std::string& deviceId() const override { return deviceId_; }
 
  private:
+  void answer() {
+    const std::optional<int> refusal = registry_->currentRefusal();
+    if (refusal || !websocket::is_upgrade(request_) || !offersProtocol(request_) ||
+        !view(request_.target()).starts_with(kEventSocketPathPrefix)) {
+      return refuse(request_, refusal.value_or(400));
+    }
+    ws_.set_option(websocket::stream_base::decorator([](websocket::response_type& response) {
+      response.set(http::field::sec_websocket_protocol, std::string(kProtocol));
+    }));
+    // Frames pushed from now on wait for the handshake to complete.
+    registry_->add(this->weak_from_this());
+    ws_.async_accept(request_, [self = this->shared_from_this()](beast::error_code ec) {
+      if (!ec) {
+        self->opened();
+      }
+    });
+  }
+
   void readUpgrade() {
     beast::get_lowest_layer(ws_).expires_after(kHandshakeTime);
     http::async_read(ws_.next_layer(), buffer_, request_,
@@ -218,8 +241,10 @@ class Connection final : public Link, public std::enable_shared_from_this<Connec
   void opened() {
     open_ = true;
     ++registry_->open;
-    registry_->add(this->weak_from_this());
     readUntilClosed();
+    if (!outbox_.empty()) {
+      writeNext();
+    }
   }
 
   void readUntilClosed() {
@@ -393,6 +418,20 @@ void EventSocketServer::closeAll(bool cleanly) {
 void EventSocketServer::refuseUpgrades(std::optional<int> status) {
   std::lock_guard lock(impl_->registry->mutex);
   impl_->registry->refusal = status;
+}
+
+void EventSocketServer::holdUpgrades(bool hold) {
+  std::vector<std::function<void()>> answers;
+  {
+    std::lock_guard lock(impl_->registry->mutex);
+    impl_->registry->holding = hold;
+    if (!hold) {
+      answers.swap(impl_->registry->held);
+    }
+  }
+  for (const auto& answer : answers) {
+    answer();
+  }
 }
 
 void EventSocketServer::stopListening() {

@@ -56,6 +56,9 @@ class EventSocketServer {
   // Answers later upgrade requests with this HTTP status instead of accepting them; nullopt
   // accepts again.
   void refuseUpgrades(std::optional<int> status);
+  // Leaves later upgrade requests unanswered, their connections open, until released: then they
+  // are answered as the server would have.
+  void holdUpgrades(bool hold);
   // A listening server stops accepting connections on its port (they are refused) and starts
   // again on the same port.
   void stopListening();
