@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
@@ -358,10 +359,14 @@ struct EventSocketServer::Impl {
   void onIoThread(Change change) {
     std::promise<void> done;
     asio::post(io, [&] {
-      change();
-      done.set_value();
+      try {
+        change();
+        done.set_value();
+      } catch (...) {
+        done.set_exception(std::current_exception());
+      }
     });
-    done.get_future().wait();
+    done.get_future().get();
   }
 
   void push(const std::optional<std::string>& deviceId, const Frame& frame) const {
@@ -374,6 +379,8 @@ struct EventSocketServer::Impl {
 
   std::shared_ptr<Registry> registry;
   asio::io_context io;
+  // Keeps the thread running while the server does not listen.
+  asio::executor_work_guard<asio::io_context::executor_type> work = asio::make_work_guard(io);
   std::optional<ssl::context> tls;
   tcp::acceptor acceptor{io};
   std::uint16_t boundPort = 0;

@@ -1,0 +1,231 @@
+// The event connection's life: its address, drops, refusals, repeated connects, the app's
+// background and foreground with their background tasks, the notifications, and wss.
+#include "Events/EventMessages.hpp"
+#include "Events/WebSocket.hpp"
+#include "e2e/EventsFixture.hpp"
+#include "support/TestCertificates.hpp"
+
+#include <zelvora/Application.hpp>
+
+namespace zelvora::test {
+namespace {
+
+using std::chrono::milliseconds;
+
+TEST(EventSocketAddress, FollowsTheConfiguredSchemeHostAndPortAndTheDevice) {
+  const struct {
+    ServerAddress server;
+    std::optional<std::string> device;
+    std::string address;
+  } cases[] = {
+      {{"https", "api.zelvora.com", 443}, "ABC", "wss://api.zelvora.com:443/api/client/ws/ABC"},
+      {{"http", "platform.test", 80}, "ABC", "ws://platform.test:80/api/client/ws/ABC"},
+      {{"HTTPS", "platform.test", 8443}, "ABC", "ws://platform.test:8443/api/client/ws/ABC"},
+      {{"https", "platform.test", 8443}, std::nullopt, "wss://platform.test:8443/api/client/ws/"},
+  };
+  for (const auto& test : cases) {
+    EXPECT_EQ(internal::eventSocketAddress(test.server, test.device), test.address);
+  }
+}
+
+class EventConnection : public EventsTest {
+ protected:
+  // Waits the time and tells whether anything connected in it.
+  std::size_t attemptsWithin(milliseconds time) {
+    const auto before = events().upgradeAttempts();
+    runMainLoopFor(time);
+    return events().upgradeAttempts() - before;
+  }
+
+  std::string host() const {
+    return std::string(kPlatformHostName) + ":" + std::to_string(platform_->port());
+  }
+};
+
+TEST_F(EventConnection, TheServerSeesTheDevicesPathTheHostAndBothProtocols) {
+  const std::optional<std::string> devices[] = {kDeviceId, std::nullopt};
+  std::size_t connections = 0;
+  for (const auto& identifier : devices) {
+    device_->identifier = identifier;
+    ZelvoraEventListener::shared().connect();
+    awaitConnection(++connections);
+  }
+  const auto handshakes = events().handshakes();
+  ASSERT_EQ(handshakes.size(), 2u);
+  EXPECT_EQ(handshakes[0].path, std::string("/api/client/ws/") + kDeviceId);
+  EXPECT_EQ(handshakes[1].path, "/api/client/ws/");
+  for (const auto& handshake : handshakes) {
+    EXPECT_EQ(handshake.protocols, "chat, superchat");
+    EXPECT_EQ(handshake.host, host());
+  }
+}
+
+TEST_F(EventConnection, ADropInTheForegroundReconnectsOnce) {
+  connect();
+  for (const bool cleanly : {true, false}) {
+    SCOPED_TRACE(cleanly ? "closed cleanly" : "closed abruptly");
+    const auto attempts = events().upgradeAttempts();
+    const auto connections = count("connected");
+    events().closeAll(cleanly);
+    awaitConnection(connections + 1);
+    EXPECT_EQ(attemptsWithin(milliseconds(300)), 0u);
+    EXPECT_EQ(events().upgradeAttempts(), attempts + 1);
+  }
+  EXPECT_EQ(log_, (std::vector<std::string>{"connected", "disconnected", "connected",
+                                            "disconnected", "connected"}));
+}
+
+// Immediate reconnects would make hundreds of attempts here; the backoff (20 ms doubling up to
+// 400 ms in this fixture) makes about ten, and the connection follows soon after the refusals end.
+TEST_F(EventConnection, ARefusingServerSeesBoundedAttemptsAndAConnectionSoonAfter) {
+  events().refuseUpgrades(503);
+  ZelvoraEventListener::shared().connect();
+  const auto attempts = attemptsWithin(milliseconds(2000));
+  EXPECT_GE(attempts, 5u);
+  EXPECT_LE(attempts, 14u);
+  EXPECT_EQ(count("disconnected"), events().upgradeAttempts());
+  events().refuseUpgrades(std::nullopt);
+  const auto stopped = std::chrono::steady_clock::now();
+  awaitConnection();
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, milliseconds(600));
+}
+
+TEST_F(EventConnection, AServerThatStopsListeningIsRetriedWithBackoff) {
+  fake::EventSocketServer server(std::nullopt);
+  bool initialized = false;
+  api_.initialize(
+      testCredentials().merchantId, testCredentials().apiKey, testCredentials().apiSecret,
+      {{"host", "http://" + std::string(kPlatformHostName) + ":" + std::to_string(server.port())}},
+      [&](bool success, std::optional<Error>) { initialized = success; });
+  ASSERT_TRUE(initialized);
+  server.stopListening();
+  ZelvoraEventListener::shared().connect();
+  runMainLoopFor(milliseconds(2000));
+  EXPECT_GE(count("disconnected"), 5u);
+  EXPECT_LE(count("disconnected"), 14u);
+  server.resumeListening();
+  ASSERT_TRUE(runMainLoopUntil([&] { return server.openConnections() == 1; }));
+  EXPECT_TRUE(runMainLoopUntil([&] { return count("connected") == 1; }));
+}
+
+// A replaced socket, open or still opening, is closed and forgotten: its end starts nothing.
+TEST_F(EventConnection, ConnectWhileOpenOrOpeningLeavesExactlyOneConnection) {
+  connect();
+  ZelvoraEventListener::shared().connect();
+  awaitConnection(2);
+  EXPECT_EQ(log_, (std::vector<std::string>{"connected", "disconnected", "connected"}));
+
+  events().holdUpgrades(true);
+  ZelvoraEventListener::shared().connect();
+  ASSERT_TRUE(runMainLoopUntil([&] { return events().upgradeAttempts() == 3; }));
+  ZelvoraEventListener::shared().connect();
+  ASSERT_TRUE(runMainLoopUntil([&] { return events().upgradeAttempts() == 4; }));
+  events().holdUpgrades(false);
+  awaitConnection(3);
+  EXPECT_EQ(attemptsWithin(milliseconds(300)), 0u);
+  EXPECT_EQ(events().openConnections(), 1u);
+  EXPECT_EQ(count("disconnected"), 2u);
+}
+
+// The app's disconnect() does not keep the listener away in the foreground.
+TEST_F(EventConnection, DisconnectClosesTheOpenConnectionWhichOpensAgain) {
+  ZelvoraEventListener::shared().disconnect();
+  EXPECT_EQ(attemptsWithin(milliseconds(100)), 0u);
+  connect();
+  ZelvoraEventListener::shared().disconnect();
+  awaitConnection(2);
+  EXPECT_EQ(log_, (std::vector<std::string>{"connected", "disconnected", "connected"}));
+}
+
+TEST_F(EventConnection, TheBackgroundClosesTheConnectionInsideATaskAndTheForegroundReopensIt) {
+  connect();
+  Application::didEnterBackground();
+  ASSERT_TRUE(runMainLoopUntil([&] { return count("disconnected") == 1; }));
+  EXPECT_EQ(tasks_->running(), 0u);
+  EXPECT_EQ(attemptsWithin(milliseconds(300)), 0u);
+  Application::didEnterBackground();  // nothing open: its task ends at once
+  EXPECT_EQ(tasks_->running(), 0u);
+  Application::willEnterForeground();
+  awaitConnection(2);
+  EXPECT_EQ(tasks_->begun(), 2u);
+  EXPECT_TRUE(tasks_->eachEndedOnce());
+  EXPECT_EQ(log_, (std::vector<std::string>{"connected", "disconnected", "connected"}));
+}
+
+TEST_F(EventConnection, EnteringTheBackgroundWhileOpeningClosesTheConnection) {
+  events().holdUpgrades(true);
+  ZelvoraEventListener::shared().connect();
+  ASSERT_TRUE(runMainLoopUntil([&] { return events().upgradeAttempts() == 1; }));
+  Application::didEnterBackground();
+  ASSERT_TRUE(runMainLoopUntil([&] { return count("disconnected") == 1; }));
+  events().holdUpgrades(false);
+  EXPECT_EQ(attemptsWithin(milliseconds(300)), 0u);
+  EXPECT_EQ(events().openConnections(), 0u);
+  EXPECT_EQ(count("connected"), 0u);
+  EXPECT_TRUE(tasks_->eachEndedOnce());
+}
+
+// The task ends once, at its expiry, whatever is reported after it.
+TEST_F(EventConnection, AnExpiredBackgroundTaskIsNotEndedAgainByTheClose) {
+  connect();
+  Application::didEnterBackground();
+  Application::backgroundTimeWillExpire();
+  EXPECT_EQ(tasks_->running(), 0u);
+  ASSERT_TRUE(runMainLoopUntil([&] { return count("disconnected") == 1; }));
+  Application::didEnterBackground();
+  Application::willEnterForeground();
+  awaitConnection(2);
+  EXPECT_EQ(tasks_->begun(), 2u);
+  EXPECT_TRUE(tasks_->eachEndedOnce());
+}
+
+class SecureEventConnection : public EventConnection {
+ protected:
+  void TearDown() override {
+    internal::setWebSocketCertificateAuthorityForTesting(std::nullopt);
+    EventConnection::TearDown();
+  }
+
+  // Points the SDK at a TLS event server holding the certificate.
+  std::unique_ptr<fake::EventSocketServer> serveWith(const TestCertificate& certificate) {
+    auto server = std::make_unique<fake::EventSocketServer>(
+        fake::TlsIdentity{certificate.certificatePem, certificate.privateKeyPem});
+    bool initialized = false;
+    api_.initialize(testCredentials().merchantId, testCredentials().apiKey,
+                    testCredentials().apiSecret,
+                    {{"host", "https://" + std::string(kPlatformHostName) + ":" +
+                                  std::to_string(server->port())}},
+                    [&](bool success, std::optional<Error>) { initialized = success; });
+    EXPECT_TRUE(initialized);
+    return server;
+  }
+
+  TestCertificateAuthority authority_;
+};
+
+TEST_F(SecureEventConnection, WssVerifiesTheServerAgainstTrustedAuthoritiesAndItsName) {
+  internal::setWebSocketCertificateAuthorityForTesting(authority_.certificateFile().string());
+  const auto server = serveWith(authority_.issue(kPlatformHostName));
+  ZelvoraEventListener::shared().connect();
+  ASSERT_TRUE(runMainLoopUntil([&] { return count("connected") == 1; }));
+  EXPECT_EQ(server->handshakes().at(0).path, std::string("/api/client/ws/") + kDeviceId);
+  server->pushText(eventFrame("post-purchase-offer", {{"image-url", "over TLS"}}));
+  EXPECT_TRUE(runMainLoopUntil([&] { return count("didReceivePostPaymentOffer over TLS") == 1; }));
+}
+
+TEST_F(SecureEventConnection, WssRefusesAnUntrustedOrMisnamedServer) {
+  internal::setWebSocketCertificateAuthorityForTesting(authority_.certificateFile().string());
+  const TestCertificate refused[] = {TestCertificateAuthority::selfSigned(kPlatformHostName),
+                                     authority_.issue("elsewhere.test")};
+  for (const auto& certificate : refused) {
+    log_.clear();
+    const auto server = serveWith(certificate);
+    ZelvoraEventListener::shared().connect();
+    ASSERT_TRUE(runMainLoopUntil([&] { return count("disconnected") >= 2; }));
+    EXPECT_EQ(count("connected"), 0u);
+    EXPECT_EQ(server->upgradeAttempts(), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace zelvora::test
