@@ -1,0 +1,239 @@
+// The catch-up after a background period: the stored basket looked up again (retried once) and
+// handled by its state, the receipt of a completed transaction converted for the delegate.
+#include "Events/EventMessages.hpp"
+#include "Models/Models.hpp"
+#include "e2e/EventsFixture.hpp"
+
+#include <zelvora/Application.hpp>
+
+namespace zelvora::test {
+namespace {
+
+using std::chrono::milliseconds;
+
+struct Reply {
+  int status = 200;
+  Json body;
+};
+
+Reply failure() {
+  return {500, nullptr};
+}
+
+enum class Effect { unchanged, basketReplaced, cleared };
+
+struct ResyncCase {
+  std::string name;
+  std::vector<Reply> lookups;  // in the order the platform gives them
+  std::optional<Reply> receipt;
+  std::vector<std::string> heard;
+  Effect effect = Effect::unchanged;
+};
+
+Json basketIn(std::string_view state, const std::string& id) {
+  return {{"id", id}, {"state", state}};
+}
+
+Json basketReceipt() {
+  return {{"id", "basket-receipt"},
+          {"product-offers", {{{"id", "basket-offer"}}}},
+          {"offers", {{{"id", "sku-offer"}}}},
+          {"total-payments", {{{"payment-instrument-id", "card-1"}}}},
+          {"summary", {{"total", 1500}}},
+          {"payment-type-offers", {{{"id", "type-offer"}}}},
+          {"items", {{{"sku", "tee"}}}},
+          {"reconciled-total", {{{"sku", "tee"}}}},
+          {"receipt",
+           {{"id", "receipt-1"},
+            {"product-offers", {{{"id", "receipt-offer"}}}},
+            {"payments", {{{"card-alias", "Visa"}}}},
+            {"merchant-id", "merchant-1"},
+            {"transaction-info", {{"merchant-transaction-id", "txn-1"}}},
+            {"created", "2025-01-06T09:00:00.000Z"},
+            {"offers", {{{"id", "receipt-sku-offer"}}}},
+            {"summary", {{"total", 1}}}}}};
+}
+
+std::vector<ResyncCase> resyncCases(const std::string& id) {
+  const std::string updated = "didUpdateBasket " + id;
+  return {
+      {"updated", {{200, basketIn("update-basket", id)}}, {}, {updated}, Effect::basketReplaced},
+      {"new", {{200, basketIn("new", id)}}, {}, {updated}, Effect::basketReplaced},
+      {"scanned", {{200, basketIn("complete-scan", id)}}, {}, {updated}, Effect::basketReplaced},
+      {"at a point of sale", {{200, basketIn("associate-pos", id)}}, {}, {}},
+      {"paying", {{200, basketIn("initiate-payment", id)}}, {}, {}},
+      {"ready", {{200, basketIn("ready-for-payment", id)}}, {}, {}},
+      {"in an unknown state", {{200, basketIn("lost", id)}}, {}, {}},
+      {"cancelled",
+       {{200, basketIn("cancel-transaction", id)}},
+       {},
+       {"didCancelTransaction"},
+       Effect::cleared},
+      {"failing once",
+       {failure(), {200, basketIn("update-basket", id)}},
+       {},
+       {updated},
+       Effect::basketReplaced},
+      {"failing twice", {failure(), failure()}, {}, {}},
+      {"paid",
+       {{200, basketIn("complete-transaction", id)}},
+       Reply{200, basketReceipt()},
+       {"didReceiveReceipt receipt-1"},
+       Effect::cleared},
+      {"paid, without its receipt", {{200, basketIn("complete-transaction", id)}}, failure(), {}},
+  };
+}
+
+class Resync : public EventsTest {
+ protected:
+  void SetUp() override {
+    EventsTest::SetUp();
+    // Authentication connects the listener.
+    const auto session =
+        await<Session>([&](auto done) { api_.authenticateShopper("shopper-7", "auth-7", done); });
+    ASSERT_FALSE(session.error);
+    ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
+    awaitOpen();
+    stored_ = internal::StoreState::snapshot();
+    basketPath_ = "/api/client/basket/" + stored_.basket->id.value();
+  }
+
+  // Stores the signed-in session and basket again, goes to the background and prepares the
+  // platform's answers for the return.
+  void prepare(const ResyncCase& test) {
+    awaitOpen();
+    internal::StoreState::update([&](internal::StoreValues& values) { values = stored_; });
+    Application::didEnterBackground();
+    ASSERT_TRUE(runMainLoopUntil(
+        [&] { return events().openConnections() == 0 && lastNotification() == "disconnected"; }));
+    platform_->clearScripts();
+    platform_->clearRequests();
+    for (auto reply = test.lookups.rbegin(); reply != test.lookups.rend(); ++reply) {
+      platform_->script("GET", basketPath_, answer(*reply));
+    }
+    if (test.receipt) {
+      platform_->script("GET", basketPath_ + "/receipt", answer(*test.receipt));
+    }
+    log_.clear();
+  }
+
+  // Returns to the foreground and waits for the requests the re-sync should make.
+  std::vector<std::string> returnAndListen(std::size_t lookups, std::size_t receipts) {
+    Application::willEnterForeground();
+    EXPECT_TRUE(runMainLoopUntil([&] {
+      return requestsTo(basketPath_).size() == lookups &&
+             requestsTo(basketPath_ + "/receipt").size() == receipts;
+    }));
+    runMainLoopFor(milliseconds(50));
+    std::vector<std::string> calls;
+    std::copy_if(log_.begin(), log_.end(), std::back_inserter(calls),
+                 [](const auto& entry) { return entry.starts_with("did"); });
+    return calls;
+  }
+
+  static fake::ScriptedReply answer(const Reply& reply) {
+    return {
+        .status = reply.status, .body = reply.body.is_null() ? "" : reply.body.dump(), .times = 1};
+  }
+
+  internal::StoreValues stored_;
+  std::string basketPath_;
+};
+
+TEST_F(Resync, TheReturnLooksTheBasketUpAndHandlesItsState) {
+  for (const auto& test : resyncCases(stored_.basket->id.value())) {
+    SCOPED_TRACE(test.name);
+    ASSERT_NO_FATAL_FAILURE(prepare(test));
+    EXPECT_EQ(returnAndListen(test.lookups.size(), test.receipt ? 1 : 0), test.heard);
+    const auto after = internal::StoreState::snapshot();
+    switch (test.effect) {
+      case Effect::unchanged:
+        EXPECT_EQ(after, stored_);
+        break;
+      case Effect::basketReplaced:
+        EXPECT_EQ(after.basket, delegate_->baskets.back());
+        EXPECT_EQ(after.session, stored_.session);
+        break;
+      case Effect::cleared:
+        EXPECT_EQ(after.basket, nullptr);
+        EXPECT_EQ(after.session, nullptr);
+        break;
+    }
+  }
+  EXPECT_TRUE(tasks_->eachEndedOnce());
+}
+
+TEST_F(Resync, NoStoredBasketIdMeansNoLookUp) {
+  for (const std::optional<std::string> id :
+       {std::optional<std::string>(""), std::optional<std::string>()}) {
+    ASSERT_NO_FATAL_FAILURE(prepare({}));
+    auto basket = std::make_shared<Basket>();
+    basket->id = id;
+    internal::StoreState::set(&internal::StoreValues::basket, basket);
+    Application::willEnterForeground();
+    awaitOpen();
+    runMainLoopFor(milliseconds(50));
+    EXPECT_EQ(platform_->requests().size(), 0u);
+  }
+}
+
+// An event that replaced the stored basket while the lookup was under way knows better.
+TEST_F(Resync, ActsOnlyWhileTheStoredBasketIsTheOneItLookedUp) {
+  ASSERT_NO_FATAL_FAILURE(prepare({}));
+  auto reply = answer({200, basketIn("cancel-transaction", *stored_.basket->id)});
+  reply.delay = milliseconds(200);
+  platform_->script("GET", basketPath_, reply);
+  Application::willEnterForeground();
+  awaitOpen();
+  events().pushText(eventFrame("basket-update", basketIn("update-basket", "newer")));
+  EXPECT_TRUE(runMainLoopUntil([&] { return requestsTo(basketPath_).size() == 1; }));
+  runMainLoopFor(milliseconds(300));
+  EXPECT_EQ(log_, (std::vector<std::string>{"connected", "didUpdateBasket newer"}));
+  EXPECT_EQ(Store::basket()->id, "newer");
+}
+
+// The first attempt after the return fails: the listener keeps trying, and the catch-up follows
+// the first connection.
+TEST_F(Resync, ARefusedReturnReconnectsAndStillCatchesUp) {
+  ASSERT_NO_FATAL_FAILURE(prepare({"", {{200, basketIn("complete-scan", *stored_.basket->id)}}}));
+  events().refuseUpgrades(503);
+  const auto attempts = events().upgradeAttempts();
+  Application::willEnterForeground();
+  ASSERT_TRUE(runMainLoopUntil([&] { return events().upgradeAttempts() >= attempts + 2; }));
+  events().refuseUpgrades(std::nullopt);
+  awaitConnection();
+  EXPECT_TRUE(runMainLoopUntil(
+      [&] { return count("didUpdateBasket " + stored_.basket->id.value()) == 1; }));
+  EXPECT_EQ(requestsTo(basketPath_).size(), 1u);
+}
+
+TEST(ReceiptConversion, TakesTheBasketReceiptsTotalsAndTheReceiptsOwnRecord) {
+  auto full = Decoders::decode<std::shared_ptr<BasketReceipt>>(basketReceipt());
+  ASSERT_TRUE(full);
+  const auto notification =
+      internal::convertBasketReceiptToBasketReceiptNotification(*full.value());
+  EXPECT_EQ(notification->offers->at(0)->id, "sku-offer");
+  EXPECT_EQ(notification->totalPayments->at(0)->paymentInstrumentId, "card-1");
+  EXPECT_EQ(notification->summary->total, 1500);
+  EXPECT_EQ(notification->paymentTypeOffers->at(0)->id, "type-offer");
+  EXPECT_EQ(notification->items->at(0)->sku, "tee");
+  EXPECT_EQ(notification->reconciledTotal->at(0)->sku, "tee");
+  EXPECT_EQ(notification->productOffers->at(0)->id, "receipt-offer");
+  EXPECT_EQ(notification->payments->at(0)->cardAlias, "Visa");
+  EXPECT_EQ(notification->merchantId, "merchant-1");
+  EXPECT_EQ(notification->transactionInfo->merchantTransactionId, "txn-1");
+  EXPECT_EQ(notification->created, full.value()->receipt->created);
+  EXPECT_EQ(notification->id, "receipt-1");
+  EXPECT_EQ(notification->summary, full.value()->summary);  // shared, not copied
+
+  auto body = basketReceipt();
+  body.erase("receipt");
+  const auto bare = internal::convertBasketReceiptToBasketReceiptNotification(
+      *Decoders::decode<std::shared_ptr<BasketReceipt>>(body).value());
+  EXPECT_TRUE(bare->items && bare->offers && bare->summary && bare->reconciledTotal);
+  EXPECT_FALSE(bare->productOffers || bare->payments || bare->merchantId || bare->transactionInfo ||
+               bare->created || bare->id);
+}
+
+}  // namespace
+}  // namespace zelvora::test
