@@ -7,6 +7,7 @@
 #include "support/PlatformFixture.hpp"
 #include "support/StoreFixtures.hpp"
 
+#include <zelvora/ModelEncoding.hpp>
 #include <zelvora/NotificationCenter.hpp>
 #include <zelvora/Store.hpp>
 #include <zelvora/ZelvoraEventListener.hpp>
