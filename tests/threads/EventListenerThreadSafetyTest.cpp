@@ -1,0 +1,60 @@
+// The event listener used from many threads while the platform pushes events: the app may connect,
+// disconnect, set its delegate and read the Store from any thread. Runs under ThreadSanitizer too,
+// so nothing here loads JavaScriptCore.
+#include "Platform/ScriptContext.hpp"
+#include "e2e/EventsFixture.hpp"
+#include "support/FakeScriptContext.hpp"
+
+#include <atomic>
+#include <thread>
+
+namespace zelvora::test {
+namespace {
+
+constexpr int kCallers = 4;
+constexpr int kRounds = 40;
+
+class EventListenerThreadSafety : public EventsTest {
+ protected:
+  static void SetUpTestSuite() {
+    platform::setJsContextForTesting(std::make_shared<FakeScriptContext>());
+  }
+  static void TearDownTestSuite() { platform::setJsContextForTesting(nullptr); }
+};
+
+TEST_F(EventListenerThreadSafety, CallsFromManyThreadsLeaveOneConnectionAndDeliverOnMain) {
+  connect();
+  std::vector<std::string> otherLog;
+  const auto other = std::make_shared<RecordingDelegate>(otherLog);
+  std::atomic<int> finished{0};
+  std::vector<std::thread> callers;
+  for (int caller = 0; caller < kCallers; ++caller) {
+    callers.emplace_back([&, caller] {
+      auto& listener = ZelvoraEventListener::shared();
+      for (int round = 0; round < kRounds; ++round) {
+        (round + caller) % 3 == 0 ? listener.disconnect() : listener.connect();
+        listener.setDelegate(round % 2 == 0 ? std::static_pointer_cast<ZelvoraEventDelegate>(other)
+                                            : delegate_);
+        (void)listener.delegate();
+        (void)Store::basket();
+        events().pushText(eventFrame("basket-update", {{"id", "b"}, {"state", "new"}}));
+      }
+      ++finished;
+    });
+  }
+  EXPECT_TRUE(runMainLoopUntil([&] { return finished == kCallers; }, std::chrono::seconds(30)));
+  for (auto& thread : callers) {
+    thread.join();
+  }
+  ZelvoraEventListener::shared().setDelegate(delegate_);
+  ZelvoraEventListener::shared().connect();
+  awaitOpen();
+  runMainLoopFor(std::chrono::milliseconds(300));
+  EXPECT_EQ(events().openConnections(), 1u);
+  EXPECT_EQ(lastNotification(), "connected");
+  EXPECT_FALSE(delegate_->calledOffTheMainThread);
+  EXPECT_FALSE(other->calledOffTheMainThread);
+}
+
+}  // namespace
+}  // namespace zelvora::test
