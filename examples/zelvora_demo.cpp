@@ -1,6 +1,8 @@
 // A shopper's journey through the SDK's public API, one line per step: sign in, read the profile,
 // the wallet and the loyalty points, fill a basket with a scanned product, check in at a point of
-// sale, preview, pay, and print the receipt. Exits 0 when every step succeeded.
+// sale, preview, pay, and print the receipt, then hear the receipt from the platform's event
+// socket too. Every event the platform pushes on the way is printed as a line of its own. Exits 0
+// when every step succeeded.
 //
 //   zelvora_demo                      against a fake platform started on loopback
 //   zelvora_demo --platform URL ...   against the platform at URL (see --help)
@@ -8,6 +10,7 @@
 
 #include <zelvora/Store.hpp>
 #include <zelvora/ZelvoraAPI.hpp>
+#include <zelvora/ZelvoraEventListener.hpp>
 #include <zelvora/models/Models.hpp>
 
 #include <glib.h>
@@ -79,6 +82,41 @@ std::string text(const std::optional<std::string>& value) {
   return value.value_or("?");
 }
 
+// Runs the GLib default main context, the SDK's main queue, until done() holds or the step's time
+// is over; returns done().
+bool runMainLoopUntil(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + kStepTimeout;
+  // Wakes the loop up now and then, so that the deadline is seen.
+  const guint tick = g_timeout_add(
+      50, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  while (!done() && std::chrono::steady_clock::now() < deadline) {
+    g_main_context_iteration(nullptr, TRUE);
+  }
+  g_source_remove(tick);
+  return done();
+}
+
+// Prints each event the platform pushes, as it arrives on the main queue.
+class EventPrinter final : public ZelvoraEventDelegate {
+ public:
+  void didUpdateBasket(std::shared_ptr<Basket> basket) override {
+    std::cout << "event   basket " << text(basket->id) << " is "
+              << (basket->state ? rawValue(*basket->state) : "?") << ", total "
+              << money(basket->summary ? basket->summary->total : std::nullopt) << "\n";
+  }
+  void didReceiveReceipt(std::shared_ptr<BasketReceiptNotification> receipt) override {
+    std::cout << "event   receipt " << text(receipt->id) << ": paid "
+              << money(receipt->summary ? receipt->summary->paymentTotal : std::nullopt) << "\n";
+    ++receipts;
+  }
+  void didReceivePostPaymentOffer(const std::string& imageUrl) override {
+    std::cout << "event   post-purchase offer " << imageUrl << "\n";
+  }
+  void didCancelTransaction() override { std::cout << "event   transaction cancelled\n"; }
+
+  int receipts = 0;
+};
+
 // Runs the GLib default main context, the SDK's main queue, until the completion has run.
 template <class T>
 std::shared_ptr<T> await(const std::string& step, const std::function<void(Completion<T>)>& call,
@@ -92,15 +130,7 @@ std::shared_ptr<T> await(const std::string& step, const std::function<void(Compl
   call([outcome](std::shared_ptr<T> value, std::optional<Error> error) {
     *outcome = {true, std::move(value), std::move(error)};
   });
-  const auto deadline = std::chrono::steady_clock::now() + kStepTimeout;
-  // Wakes the loop up now and then, so that the deadline is seen.
-  const guint tick = g_timeout_add(
-      50, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-  while (!outcome->done && std::chrono::steady_clock::now() < deadline) {
-    g_main_context_iteration(nullptr, TRUE);
-  }
-  g_source_remove(tick);
-  if (!outcome->done) {
+  if (!runMainLoopUntil([&] { return outcome->done; })) {
     std::cout << "FAILED  " << step << ": no answer within " << kStepTimeout.count() << " s\n";
   } else if (outcome->error) {
     std::cout << "FAILED  " << step << ": " << outcome->error->localizedDescription() << "\n";
@@ -171,9 +201,10 @@ bool initialize(ZelvoraAPI& api, const Options& options, const std::string& plat
 // The shopper's way from signing in to the receipt; each step needs the one before.
 class Journey {
  public:
-  Journey(ZelvoraAPI& api, const Options& options) : api_(api), options_(options) {}
+  Journey(ZelvoraAPI& api, const Options& options, const EventPrinter& events)
+      : api_(api), options_(options), events_(events) {}
 
-  bool run() { return signIn() && readWallet() && fillBasket() && checkOut(); }
+  bool run() { return signIn() && readWallet() && fillBasket() && checkOut() && hearReceipt(); }
 
  private:
   bool signIn() {
@@ -257,18 +288,28 @@ class Journey {
                [](const BasketPaymentConfirmation& c) {
                  return "basket " + text(c.basketId) + " paid";
                }) &&
-           await<BasketState>(
-               "signal ready for payment", [&](auto done) { api_.posReadyForPayment(done); },
-               stateOf) &&
            printReceipt(await<BasketReceipt>(
                "fetch the receipt", [&](auto done) { api_.getPaymentReceipt(done); },
                [](const BasketReceipt& r) {
                  return "receipt " + text(r.receipt ? r.receipt->id : std::nullopt);
-               }));
+               })) &&
+           await<BasketState>(
+               "signal ready for payment", [&](auto done) { api_.posReadyForPayment(done); },
+               stateOf);
+  }
+
+  // The point of sale's "ready" closes the transaction: the platform pushes its receipt, and the
+  // SDK clears its stored session and basket.
+  bool hearReceipt() {
+    const bool heard = runMainLoopUntil([&] { return events_.receipts > 0; });
+    std::cout << (heard ? "ok      " : "FAILED  ") << "hear the receipt event"
+              << (heard ? ": the SDK no longer holds the basket" : ": none came") << "\n";
+    return heard && !Store::basket();
   }
 
   ZelvoraAPI& api_;
   const Options& options_;
+  const EventPrinter& events_;
   std::string card_;
 };
 
@@ -299,7 +340,9 @@ int main(int argc, char** argv) {
     std::cout << "ok      start the fake platform: port " << fakePlatform->port() << "\n";
   }
   ZelvoraAPI api;
-  const bool ok = initialize(api, *options, platform) && Journey(api, *options).run();
+  const auto events = std::make_shared<EventPrinter>();
+  ZelvoraEventListener::shared().setDelegate(events);
+  const bool ok = initialize(api, *options, platform) && Journey(api, *options, *events).run();
   std::cout << (ok ? "\nThe journey is complete.\n" : "\nThe journey stopped.\n");
   return ok ? 0 : 1;
 }

@@ -19,7 +19,8 @@ void printUsage(std::ostream& out, const char* program) {
   out << "usage: " << program
       << " [--port N] [--merchant-id ID] [--api-key KEY] [--api-secret SECRET]\n"
          "A local stand-in for the Zelvora platform: a stateful HTTP server on 127.0.0.1 that\n"
-         "checks every request's headers and signature under the given credentials.\n"
+         "checks every request's headers and signature under the given credentials, with the\n"
+         "event websocket on the same port (/api/client/ws/<device id>).\n"
          "  --port N        the port to listen on; 0 (the default) picks a free one\n"
          "  --merchant-id   default demo-merchant\n"
          "  --api-key       default demo-api-key\n"
