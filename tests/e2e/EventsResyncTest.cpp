@@ -164,8 +164,7 @@ TEST_F(Resync, TheReturnLooksTheBasketUpAndHandlesItsState) {
 }
 
 TEST_F(Resync, NoStoredBasketIdMeansNoLookUp) {
-  for (const std::optional<std::string> id :
-       {std::optional<std::string>(""), std::optional<std::string>()}) {
+  for (const auto& id : {std::optional<std::string>(""), std::optional<std::string>()}) {
     ASSERT_NO_FATAL_FAILURE(prepare({}));
     auto basket = std::make_shared<Basket>();
     basket->id = id;
@@ -195,7 +194,11 @@ TEST_F(Resync, ActsOnlyWhileTheStoredBasketIsTheOneItLookedUp) {
 // The first attempt after the return fails: the listener keeps trying, and the catch-up follows
 // the first connection.
 TEST_F(Resync, ARefusedReturnReconnectsAndStillCatchesUp) {
-  ASSERT_NO_FATAL_FAILURE(prepare({"", {{200, basketIn("complete-scan", *stored_.basket->id)}}}));
+  ASSERT_NO_FATAL_FAILURE(
+      prepare({.name = "",
+               .lookups = {{200, basketIn("complete-scan", *stored_.basket->id)}},
+               .receipt = std::nullopt,
+               .heard = {}}));
   events().refuseUpgrades(503);
   const auto attempts = events().upgradeAttempts();
   Application::willEnterForeground();
