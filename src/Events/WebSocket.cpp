@@ -141,8 +141,9 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
     }
     address_ = *address;
     makeStream();
-    const auto override = platform::hostOverrides().find(address_.host);
-    if (override != platform::hostOverrides().end()) {
+    const auto overrides = platform::hostOverrides();
+    const auto override = overrides.find(address_.host);
+    if (override != overrides.end()) {
       beast::error_code ec;
       const auto ip = asio::ip::make_address(override->second, ec);
       if (!ec) {
