@@ -2,6 +2,7 @@
 
 #include "Events/EventMessages.hpp"
 #include "Events/ReconnectBackoff.hpp"
+#include "Helpers/StoredModel.hpp"
 #include "InternalWebSocketListener.hpp"
 #include "Platform/Application.hpp"
 
@@ -67,8 +68,8 @@ class EventListener final : public InternalWebSocketListener,
   void handle(const EventMessage& message);
   void cancelTransaction();
   void startResync();
-  void lookUpForResync(std::shared_ptr<Basket> stored, bool retryOnError);
-  void resyncWith(const std::shared_ptr<Basket>& stored, const std::shared_ptr<Basket>& fresh);
+  void lookUpForResync(StoredModel<Basket> stored, bool retryOnError);
+  void resyncWith(const StoredModel<Basket>& stored, const std::shared_ptr<Basket>& fresh);
   void deliver(std::function<void(ZelvoraEventDelegate&)> callback);
 
   const EventListenerOptions options_;

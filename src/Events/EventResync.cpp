@@ -26,7 +26,7 @@ void clearTransaction(StoreValues& values) {
 // Applies the change only while the Store still holds the basket the re-sync looked up: an event
 // or a call that replaced it since knows better.
 template <class Change>
-bool whileStored(const std::shared_ptr<Basket>& stored, Change change) {
+bool whileStored(const StoredModel<Basket>& stored, Change change) {
   bool applied = false;
   StoreState::update([&](StoreValues& values) {
     if (values.basket == stored) {
@@ -37,9 +37,9 @@ bool whileStored(const std::shared_ptr<Basket>& stored, Change change) {
   return applied;
 }
 
-std::shared_ptr<Basket> storedBasketWithId() {
+StoredModel<Basket> storedBasketWithId() {
   auto basket = StoreState::get(&StoreValues::basket);
-  return basket && basket->id && !basket->id->empty() ? basket : nullptr;
+  return basket && basket->id && !basket->id->empty() ? basket : StoredModel<Basket>();
 }
 
 }  // namespace
@@ -89,12 +89,12 @@ void EventListener::startResync() {
   }
 }
 
-void EventListener::lookUpForResync(std::shared_ptr<Basket> stored, bool retryOnError) {
+void EventListener::lookUpForResync(StoredModel<Basket> stored, bool retryOnError) {
   const std::string basketId = *stored->id;
   ClientAPI::lookUpBasket(basketId, [self = shared_from_this(), stored, retryOnError](
                                         std::shared_ptr<Basket> fresh, std::optional<Error> error) {
     if (error) {
-      if (auto again = retryOnError ? storedBasketWithId() : nullptr) {
+      if (auto again = retryOnError ? storedBasketWithId() : StoredModel<Basket>()) {
         self->lookUpForResync(std::move(again), false);
       }
     } else if (fresh) {
@@ -103,7 +103,7 @@ void EventListener::lookUpForResync(std::shared_ptr<Basket> stored, bool retryOn
   });
 }
 
-void EventListener::resyncWith(const std::shared_ptr<Basket>& stored,
+void EventListener::resyncWith(const StoredModel<Basket>& stored,
                                const std::shared_ptr<Basket>& fresh) {
   if (!fresh->state) {
     return;

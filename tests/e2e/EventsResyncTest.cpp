@@ -151,7 +151,8 @@ TEST_F(Resync, TheReturnLooksTheBasketUpAndHandlesItsState) {
         EXPECT_EQ(after, stored_);
         break;
       case Effect::basketReplaced:
-        EXPECT_EQ(after.basket, delegate_->baskets.back());
+        EXPECT_NE(after.basket, stored_.basket);
+        EXPECT_EQ(after.basket->state, delegate_->baskets.back()->state);
         EXPECT_EQ(after.session, stored_.session);
         break;
       case Effect::cleared:
