@@ -1,6 +1,6 @@
 #include <zelvora/ZelvoraEventListener.hpp>
 
-#include "Events/EventListener.hpp"
+#include "EventListener.hpp"
 
 #include <mutex>
 

@@ -1,7 +1,7 @@
 // The event connection's life: its address, drops, refusals, repeated connects, the app's
 // background and foreground with their background tasks, the notifications, and wss.
-#include "Events/EventMessages.hpp"
-#include "Events/WebSocket.hpp"
+#include "EventMessages.hpp"
+#include "WebSocket.hpp"
 #include "e2e/EventsFixture.hpp"
 #include "support/TestCertificates.hpp"
 

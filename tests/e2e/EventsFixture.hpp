@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Events/EventListener.hpp"
+#include "EventListener.hpp"
 #include "Platform/Application.hpp"
 #include "Platform/Device.hpp"
 #include "fake_platform/EventSocket.hpp"

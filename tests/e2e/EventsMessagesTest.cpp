@@ -1,6 +1,6 @@
 // The event frames the platform pushes, as the app hears them through its delegate, and what each
 // does to the Store: every type and basket state, the entity rule, and frames to be dropped.
-#include "Events/WebSocket.hpp"
+#include "WebSocket.hpp"
 #include "e2e/EventsFixture.hpp"
 
 namespace zelvora::test {

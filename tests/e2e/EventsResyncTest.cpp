@@ -1,6 +1,6 @@
 // The catch-up after a background period: the stored basket looked up again (retried once) and
 // handled by its state, the receipt of a completed transaction converted for the delegate.
-#include "Events/EventMessages.hpp"
+#include "EventMessages.hpp"
 #include "Models/Models.hpp"
 #include "e2e/EventsFixture.hpp"
 

@@ -1,4 +1,4 @@
-#include "Events/ReconnectBackoff.hpp"
+#include "ReconnectBackoff.hpp"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Events/EventMessages.hpp"
-#include "Events/ReconnectBackoff.hpp"
+#include "EventMessages.hpp"
+#include "ReconnectBackoff.hpp"
 #include "Helpers/StoredModel.hpp"
 #include "InternalWebSocketListener.hpp"
 #include "Platform/Application.hpp"

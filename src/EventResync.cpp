@@ -1,8 +1,8 @@
 // What the listener does with the events it hears and, after a background period, with the basket
 // it looks up to catch up on the events it missed.
 #include "APIs/Generated/ClientAPI.hpp"
-#include "Events/EventListener.hpp"
-#include "Events/WebSocket.hpp"
+#include "EventListener.hpp"
+#include "WebSocket.hpp"
 #include "Helpers/StoreState.hpp"
 #include "Platform/MainQueue.hpp"
 

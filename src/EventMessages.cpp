@@ -1,4 +1,4 @@
-#include "Events/EventMessages.hpp"
+#include "EventMessages.hpp"
 
 #include "CoreNetworking/Response/ReplyText.hpp"
 #include "Models/Models.hpp"

@@ -1,4 +1,4 @@
-#include "Events/WebSocket.hpp"
+#include "WebSocket.hpp"
 
 #include "Platform/HostOverrides.hpp"
 #include "Platform/MainQueue.hpp"

@@ -1,6 +1,6 @@
-#include "Events/EventListener.hpp"
+#include "EventListener.hpp"
 
-#include "Events/WebSocket.hpp"
+#include "WebSocket.hpp"
 #include "Helpers/Constants.hpp"
 #include "Platform/Device.hpp"
 #include "Platform/MainQueue.hpp"
