@@ -19,6 +19,7 @@
 #include <boost/beast/websocket/ssl.hpp>
 
 #include "fake_platform/HandedOverConnection.hpp"
+#include "fake_platform/ServerTlsContext.hpp"
 #include "fake_platform/Text.hpp"
 
 namespace zelvora::fake {
@@ -308,9 +309,7 @@ struct EventSocketServer::Impl {
   Impl(std::optional<TlsIdentity> identity, std::uint16_t port)
       : registry(std::make_shared<Registry>()), acceptor(io) {
     if (identity) {
-      tls.emplace(ssl::context::tls_server);
-      tls->use_certificate_chain(asio::buffer(identity->certificateChainPem));
-      tls->use_private_key(asio::buffer(identity->privateKeyPem), ssl::context::pem);
+      tls.emplace(serverTlsContext(*identity));
     }
     listen(port);
     boundPort = acceptor.local_endpoint().port();

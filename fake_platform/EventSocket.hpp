@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fake_platform/Http.hpp"
+#include "fake_platform/TlsIdentity.hpp"
 
 // The platform's event websocket, kept behind this header so that only one translation unit of
 // the fake platform pays for compiling Boost.Beast's websocket and TLS streams.
@@ -19,12 +20,6 @@ struct EventSocketHandshake {
   std::string path;       // the request target
   std::string protocols;  // "Sec-WebSocket-Protocol" as sent, empty when absent
   std::string host;       // "Host" as sent
-};
-
-// A server certificate (with its chain, leaf first) and its key, both PEM.
-struct TlsIdentity {
-  std::string certificateChainPem;
-  std::string privateKeyPem;
 };
 
 // Accepts websockets on "/api/client/ws/<device id>" that offer the protocol "chat" (answered

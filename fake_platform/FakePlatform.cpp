@@ -33,10 +33,11 @@ Reaction scriptedReaction(const ScriptedReply& script, HttpResponse response) {
 }  // namespace
 
 struct FakePlatform::Impl {
-  Impl(Credentials platformCredentials, std::uint16_t port)
+  Impl(Credentials platformCredentials, std::uint16_t port, const std::optional<TlsIdentity>& tls)
       : credentials(std::move(platformCredentials)),
         state(credentials.merchantId),
-        server(port, [this](HttpRequest request) { return react(std::move(request)); }) {}
+        server(
+            port, [this](HttpRequest request) { return react(std::move(request)); }, tls) {}
 
   Reaction react(HttpRequest request) {
     if (isEventSocketUpgrade(request)) {
@@ -90,8 +91,9 @@ struct FakePlatform::Impl {
   HttpServer server;
 };
 
-FakePlatform::FakePlatform(Credentials credentials, std::uint16_t port)
-    : impl_(std::make_unique<Impl>(std::move(credentials), port)) {}
+FakePlatform::FakePlatform(Credentials credentials, std::uint16_t port,
+                           const std::optional<TlsIdentity>& tls)
+    : impl_(std::make_unique<Impl>(std::move(credentials), port, tls)) {}
 
 FakePlatform::~FakePlatform() = default;
 

@@ -11,6 +11,7 @@
 
 #include "fake_platform/Fixtures.hpp"
 #include "fake_platform/StreamedBody.hpp"
+#include "fake_platform/TlsIdentity.hpp"
 
 namespace zelvora::fake {
 
@@ -50,7 +51,9 @@ struct ScriptedReply {
 // recording and scriptable. Stopping (the destructor) also releases unanswered connections.
 class FakePlatform {
  public:
-  explicit FakePlatform(Credentials credentials, std::uint16_t port = 0);
+  // With an identity, the REST service speaks only https; its events() then takes no upgrades.
+  explicit FakePlatform(Credentials credentials, std::uint16_t port = 0,
+                        const std::optional<TlsIdentity>& tls = std::nullopt);
   ~FakePlatform();
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;

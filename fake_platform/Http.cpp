@@ -7,12 +7,15 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl/stream.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/core/stream_traits.hpp>
 #include <boost/beast/http.hpp>
 
 #include "fake_platform/HandedOverConnection.hpp"
+#include "fake_platform/ServerTlsContext.hpp"
 #include "fake_platform/Text.hpp"
 
 namespace zelvora::fake {
@@ -22,6 +25,7 @@ namespace asio = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
 using tcp = asio::ip::tcp;
+using TlsStream = asio::ssl::stream<tcp::socket>;
 
 // Large enough for the multi-megabyte bodies the transport tests push through.
 constexpr std::uint64_t kMaxBodyBytes = 256ull * 1024 * 1024;
@@ -53,18 +57,34 @@ void closeSocket(tcp::socket& socket) {
   socket.close(ignored);
 }
 
-class Connection : public std::enable_shared_from_this<Connection> {
+// One client's connection, over a plain socket or a TLS stream.
+template <class Stream>
+class Connection : public std::enable_shared_from_this<Connection<Stream>> {
  public:
-  Connection(tcp::socket socket, const RequestHandler& handler)
-      : socket_(std::move(socket)), timer_(socket_.get_executor()), handler_(handler) {}
+  using std::enable_shared_from_this<Connection<Stream>>::shared_from_this;
 
-  void start() { readHeader(); }
+  template <class... StreamArgs>
+  explicit Connection(const RequestHandler& handler, StreamArgs&&... streamArgs)
+      : stream_(std::forward<StreamArgs>(streamArgs)...),
+        timer_(stream_.get_executor()),
+        handler_(handler) {}
+
+  void start() {
+    if constexpr (std::is_same_v<Stream, TlsStream>) {
+      stream_.async_handshake(asio::ssl::stream_base::server,
+                              [self = shared_from_this()](beast::error_code ec) {
+                                ec ? self->close() : self->readHeader();
+                              });
+    } else {
+      readHeader();
+    }
+  }
 
  private:
   void readHeader() {
     parser_.emplace();
     parser_->body_limit(kMaxBodyBytes);
-    http::async_read_header(socket_, buffer_, *parser_,
+    http::async_read_header(stream_, buffer_, *parser_,
                             [self = shared_from_this()](beast::error_code ec, std::size_t) {
                               ec ? self->close() : self->onHeader();
                             });
@@ -77,14 +97,14 @@ class Connection : public std::enable_shared_from_this<Connection> {
     }
     auto interim = std::make_shared<http::response<http::empty_body>>(http::status::continue_,
                                                                       parser_->get().version());
-    http::async_write(socket_, *interim,
+    http::async_write(stream_, *interim,
                       [self = shared_from_this(), interim](beast::error_code ec, std::size_t) {
                         ec ? self->close() : self->readBody();
                       });
   }
 
   void readBody() {
-    http::async_read(socket_, buffer_, *parser_,
+    http::async_read(stream_, buffer_, *parser_,
                      [self = shared_from_this()](beast::error_code ec, std::size_t) {
                        ec ? self->close() : self->onRequest();
                      });
@@ -111,8 +131,18 @@ class Connection : public std::enable_shared_from_this<Connection> {
       case Reaction::Kind::reply:
         return reply();
       case Reaction::Kind::handOver:
-        return reaction_.handOver(std::make_shared<HandedOverConnection>(
-            HandedOverConnection{std::move(socket_), std::move(buffer_)}));
+        return handOver();
+    }
+  }
+
+  // Another protocol's server takes a plain connection; over TLS the event websocket has a
+  // listening server of its own.
+  void handOver() {
+    if constexpr (std::is_same_v<Stream, tcp::socket>) {
+      reaction_.handOver(std::make_shared<HandedOverConnection>(
+          HandedOverConnection{std::move(stream_), std::move(buffer_)}));
+    } else {
+      close();
     }
   }
 
@@ -127,7 +157,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     }
     response_.prepare_payload();
     addScriptedHeaders(response_);
-    http::async_write(socket_, response_,
+    http::async_write(stream_, response_,
                       [self = shared_from_this()](beast::error_code ec, std::size_t) {
                         ec ? self->close() : self->awaitNextRequest();
                       });
@@ -139,12 +169,12 @@ class Connection : public std::enable_shared_from_this<Connection> {
     streamedHeader_.content_length(body.size());
     addScriptedHeaders(streamedHeader_);
     headerSerializer_.emplace(streamedHeader_);
-    http::async_write_header(socket_, *headerSerializer_,
+    http::async_write_header(stream_, *headerSerializer_,
                              [self = shared_from_this(), &body](beast::error_code ec, std::size_t) {
                                if (ec) {
                                  return self->close();
                                }
-                               asio::async_write(self->socket_, asio::buffer(body.head),
+                               asio::async_write(self->stream_, asio::buffer(body.head),
                                                  [self](beast::error_code written, std::size_t) {
                                                    written ? self->close() : self->writeChunks(0);
                                                  });
@@ -161,7 +191,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
       if (ec) {
         return self->close();
       }
-      asio::async_write(self->socket_, asio::buffer(body.chunk),
+      asio::async_write(self->stream_, asio::buffer(body.chunk),
                         [self, written](beast::error_code failed, std::size_t) {
                           failed ? self->close() : self->writeChunks(written + 1);
                         });
@@ -188,15 +218,15 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   // An unanswered connection lives until the client gives up or the server stops.
   void awaitClientClose() {
-    socket_.async_read_some(asio::buffer(discard_),
+    stream_.async_read_some(asio::buffer(discard_),
                             [self = shared_from_this()](beast::error_code ec, std::size_t) {
                               ec ? self->close() : self->awaitClientClose();
                             });
   }
 
-  void close() { closeSocket(socket_); }
+  void close() { closeSocket(beast::get_lowest_layer(stream_)); }
 
-  tcp::socket socket_;
+  Stream stream_;
   asio::steady_timer timer_;
   const RequestHandler& handler_;
   beast::flat_buffer buffer_;
@@ -213,10 +243,14 @@ class Connection : public std::enable_shared_from_this<Connection> {
 }  // namespace
 
 struct HttpServer::Impl {
-  Impl(std::uint16_t port, RequestHandler requestHandler)
+  Impl(std::uint16_t port, RequestHandler requestHandler,
+       const std::optional<TlsIdentity>& identity)
       : handler(std::move(requestHandler)),
         acceptor(io, tcp::endpoint(asio::ip::address_v4::loopback(), port)),
         boundPort(acceptor.local_endpoint().port()) {
+    if (identity) {
+      tls.emplace(serverTlsContext(*identity));
+    }
     accept();
     thread = std::thread([this] { io.run(); });
   }
@@ -235,14 +269,23 @@ struct HttpServer::Impl {
       if (!ec) {
         ++accepted;
         socket.set_option(tcp::no_delay(true), ec);
-        std::make_shared<Connection>(std::move(socket), handler)->start();
+        serve(std::move(socket));
       }
       accept();
     });
   }
 
-  // Outlives the context, whose destruction releases the connections that still refer to it.
+  void serve(tcp::socket socket) {
+    if (tls) {
+      std::make_shared<Connection<TlsStream>>(handler, std::move(socket), *tls)->start();
+    } else {
+      std::make_shared<Connection<tcp::socket>>(handler, std::move(socket))->start();
+    }
+  }
+
+  // Outlive the context, whose destruction releases the connections that still refer to them.
   RequestHandler handler;
+  std::optional<asio::ssl::context> tls;
   asio::io_context io;
   tcp::acceptor acceptor;
   const std::uint16_t boundPort;
@@ -250,8 +293,9 @@ struct HttpServer::Impl {
   std::thread thread;
 };
 
-HttpServer::HttpServer(std::uint16_t port, RequestHandler handler)
-    : impl_(std::make_unique<Impl>(port, std::move(handler))) {}
+HttpServer::HttpServer(std::uint16_t port, RequestHandler handler,
+                       const std::optional<TlsIdentity>& tls)
+    : impl_(std::make_unique<Impl>(port, std::move(handler), tls)) {}
 
 HttpServer::~HttpServer() = default;
 

@@ -11,9 +11,10 @@
 
 #include "fake_platform/StreamedBody.hpp"
 #include "fake_platform/Text.hpp"
+#include "fake_platform/TlsIdentity.hpp"
 
-// Plain HTTP/1.1 over loopback, kept behind this header so that only one translation unit pays
-// for compiling Boost.Beast.
+// HTTP/1.1 over loopback, plain or with TLS, kept behind this header so that only one translation
+// unit pays for compiling Boost.Beast.
 namespace zelvora::fake {
 
 struct HttpRequest {
@@ -52,10 +53,12 @@ struct Reaction {
 
 using RequestHandler = std::function<Reaction(HttpRequest)>;
 
-// Keep-alive server on 127.0.0.1 with one I/O thread; the handler runs on that thread.
+// Keep-alive server on 127.0.0.1 with one I/O thread; the handler runs on that thread. With an
+// identity it speaks only TLS, and hands no connection over.
 class HttpServer {
  public:
-  HttpServer(std::uint16_t port, RequestHandler handler);
+  HttpServer(std::uint16_t port, RequestHandler handler,
+             const std::optional<TlsIdentity>& tls = std::nullopt);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
