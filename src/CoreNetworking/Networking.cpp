@@ -197,8 +197,9 @@ struct Networking::Impl {
   std::atomic<std::chrono::milliseconds> idleTimeout{kDefaultIdleTimeout};
   std::atomic<std::chrono::milliseconds> callTimeLimit{kDefaultCallTimeLimit};
   std::atomic<std::size_t> connections{0};
-  mutable std::mutex faultHookMutex;
+  mutable std::mutex settingsMutex;
   FaultHook faultHook;
+  std::optional<std::string> certificateAuthority;
 
   std::mutex pendingMutex;
   std::deque<std::unique_ptr<Transfer>> pending;
@@ -240,8 +241,8 @@ struct Networking::Impl {
   }
 
   internal::TransferSettings settings() const {
-    std::lock_guard lock(faultHookMutex);
-    return {share, idleTimeout.load(), callTimeLimit.load(), faultHook};
+    std::lock_guard lock(settingsMutex);
+    return {share, idleTimeout.load(), callTimeLimit.load(), faultHook, certificateAuthority};
   }
 
   // Runs one step of a call's handling. Whatever it throws ends that call with the failure; the
@@ -429,14 +430,20 @@ void Networking::setCallTimeLimitForTesting(std::chrono::milliseconds limit) {
 }
 
 void Networking::setFaultForTesting(FaultHook hook) {
-  std::lock_guard lock(impl_->faultHookMutex);
+  std::lock_guard lock(impl_->settingsMutex);
   impl_->faultHook = std::move(hook);
+}
+
+void Networking::setCertificateAuthorityForTesting(std::optional<std::string> pemFile) {
+  std::lock_guard lock(impl_->settingsMutex);
+  impl_->certificateAuthority = std::move(pemFile);
 }
 
 void Networking::restoreDefaultsForTesting() {
   setIdleTimeoutForTesting(kDefaultIdleTimeout);
   setCallTimeLimitForTesting(kDefaultCallTimeLimit);
   setFaultForTesting(nullptr);
+  setCertificateAuthorityForTesting(std::nullopt);
 }
 
 }  // namespace zelvora

@@ -96,7 +96,10 @@ class Networking {
   // failure of the SDK's code there. Empty by default.
   using FaultHook = std::function<void(TransferStage)>;
   void setFaultForTesting(FaultHook hook);
-  // Back to the shipped limits, without a fault hook.
+  // The https calls started after it verify the server against the authorities in this PEM file
+  // instead of the default bundle, its name and chain still checked; nullopt for the default.
+  void setCertificateAuthorityForTesting(std::optional<std::string> pemFile);
+  // Back to the shipped limits and trust, without a fault hook.
   void restoreDefaultsForTesting();
 
  private:

@@ -103,6 +103,9 @@ Transfer::Transfer(std::shared_ptr<CancellableRequest> request, const TransferSe
   curl_easy_setopt(easy_, CURLOPT_SHARE, settings.share);
   curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, "");
   curl_easy_setopt(easy_, CURLOPT_CONNECT_TO, connectTo_);
+  if (settings.certificateAuthority) {
+    curl_easy_setopt(easy_, CURLOPT_CAINFO, settings.certificateAuthority->c_str());
+  }
   // libcurl's own clock starts connecting once a queued transfer has its turn.
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(idleTimeout_.count()));
   curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &Transfer::requestGoesOut);

@@ -38,6 +38,7 @@ struct TransferSettings {
   // included.
   std::chrono::milliseconds callTimeLimit{0};
   Networking::FaultHook faultHook;
+  std::optional<std::string> certificateAuthority;  // a PEM file, in place of the default bundle
 };
 
 // One call's libcurl easy handle with what it sends and what it has received. Built on the
