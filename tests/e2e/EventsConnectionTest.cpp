@@ -37,6 +37,22 @@ class EventConnection : public EventsTest {
     return events().upgradeAttempts() - before;
   }
 
+  // Immediate reconnects would make hundreds of attempts in two seconds; the backoff (20 ms
+  // doubling up to 400 ms in this fixture) makes about ten, and the connection follows soon after
+  // `admit` lets the server take it.
+  void expectBoundedAttemptsThenAConnection(fake::EventSocketServer& server,
+                                            const std::function<void()>& admit) {
+    ZelvoraEventListener::shared().connect();
+    runMainLoopFor(milliseconds(2000));
+    EXPECT_GE(count("disconnected"), 5u);
+    EXPECT_LE(count("disconnected"), 14u);
+    admit();
+    const auto admitted = std::chrono::steady_clock::now();
+    EXPECT_TRUE(runMainLoopUntil(
+        [&] { return server.openConnections() == 1 && count("connected") == 1; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - admitted, milliseconds(600));
+  }
+
   std::string host() const {
     return std::string(kPlatformHostName) + ":" + std::to_string(platform_->port());
   }
@@ -75,37 +91,19 @@ TEST_F(EventConnection, ADropInTheForegroundReconnectsOnce) {
                                             "disconnected", "connected"}));
 }
 
-// Immediate reconnects would make hundreds of attempts here; the backoff (20 ms doubling up to
-// 400 ms in this fixture) makes about ten, and the connection follows soon after the refusals end.
 TEST_F(EventConnection, ARefusingServerSeesBoundedAttemptsAndAConnectionSoonAfter) {
   events().refuseUpgrades(503);
-  ZelvoraEventListener::shared().connect();
-  const auto attempts = attemptsWithin(milliseconds(2000));
-  EXPECT_GE(attempts, 5u);
-  EXPECT_LE(attempts, 14u);
-  EXPECT_EQ(count("disconnected"), events().upgradeAttempts());
-  events().refuseUpgrades(std::nullopt);
-  const auto stopped = std::chrono::steady_clock::now();
-  awaitConnection();
-  EXPECT_LT(std::chrono::steady_clock::now() - stopped, milliseconds(600));
+  expectBoundedAttemptsThenAConnection(events(), [&] {
+    EXPECT_EQ(count("disconnected"), events().upgradeAttempts());
+    events().refuseUpgrades(std::nullopt);
+  });
 }
 
 TEST_F(EventConnection, AServerThatStopsListeningIsRetriedWithBackoff) {
   fake::EventSocketServer server(std::nullopt);
-  bool initialized = false;
-  api_.initialize(
-      testCredentials().merchantId, testCredentials().apiKey, testCredentials().apiSecret,
-      {{"host", "http://" + std::string(kPlatformHostName) + ":" + std::to_string(server.port())}},
-      [&](bool success, std::optional<Error>) { initialized = success; });
-  ASSERT_TRUE(initialized);
+  ASSERT_TRUE(initializeWithHost(platformAddress("http", server.port())));
   server.stopListening();
-  ZelvoraEventListener::shared().connect();
-  runMainLoopFor(milliseconds(2000));
-  EXPECT_GE(count("disconnected"), 5u);
-  EXPECT_LE(count("disconnected"), 14u);
-  server.resumeListening();
-  ASSERT_TRUE(runMainLoopUntil([&] { return server.openConnections() == 1; }));
-  EXPECT_TRUE(runMainLoopUntil([&] { return count("connected") == 1; }));
+  expectBoundedAttemptsThenAConnection(server, [&] { server.resumeListening(); });
 }
 
 // A replaced socket, open or still opening, is closed and forgotten: its end starts nothing.
@@ -190,13 +188,7 @@ class SecureEventConnection : public EventConnection {
   std::unique_ptr<fake::EventSocketServer> serveWith(const TestCertificate& certificate) {
     auto server = std::make_unique<fake::EventSocketServer>(
         fake::TlsIdentity{certificate.certificatePem, certificate.privateKeyPem});
-    bool initialized = false;
-    api_.initialize(testCredentials().merchantId, testCredentials().apiKey,
-                    testCredentials().apiSecret,
-                    {{"host", "https://" + std::string(kPlatformHostName) + ":" +
-                                  std::to_string(server->port())}},
-                    [&](bool success, std::optional<Error>) { initialized = success; });
-    EXPECT_TRUE(initialized);
+    EXPECT_TRUE(initializeWithHost(platformAddress("https", server->port())));
     return server;
   }
 

@@ -20,14 +20,16 @@ void PlatformTest::SetUp() {
   ASSERT_TRUE(kResolveSet);
   resetStoreAndConstants();
   platform_ = std::make_unique<fake::FakePlatform>(testCredentials());
+  ASSERT_TRUE(initializeWithHost(platformAddress("http", platform_->port())));
+}
+
+bool PlatformTest::initializeWithHost(const std::string& host) {
   const auto& credentials = testCredentials();
   bool initialized = false;
   api_.initialize(credentials.merchantId, credentials.apiKey, credentials.apiSecret,
-                  {{"host", std::string("http://") + kPlatformHostName + ":" +
-                                std::to_string(platform_->port())},
-                   {"correlation-id", std::string("corr-e2e")}},
+                  {{"host", host}, {"correlation-id", std::string("corr-e2e")}},
                   [&](bool success, std::optional<Error>) { initialized = success; });
-  ASSERT_TRUE(initialized);
+  return initialized;
 }
 
 void PlatformTest::TearDown() {

@@ -22,6 +22,11 @@ namespace zelvora::test {
 // 127.0.0.1 (see the ZELVORA_RESOLVE setting made for every test process).
 inline constexpr const char* kPlatformHostName = "platform.test";
 
+// The "host" setting that reaches the fake server on this port, as "<scheme>://platform.test:<port>".
+inline std::string platformAddress(std::string_view scheme, int port) {
+  return std::string(scheme) + "://" + kPlatformHostName + ":" + std::to_string(port);
+}
+
 inline constexpr const char* kShopperPath = "/api/client/shopper/s-1";
 
 inline const fake::Credentials& testCredentials() {
@@ -67,6 +72,9 @@ class PlatformTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+
+  // Initializes the SDK again, with the test credentials and this "host" setting; whether it took.
+  bool initializeWithHost(const std::string& host);
 
   // Calls `call` with a completion, runs the main loop until the completion has run (and a little
   // longer, to catch a second call), and returns what it received.

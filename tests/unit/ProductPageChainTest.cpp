@@ -2,14 +2,12 @@
 #include "CoreOperations/ProductPageChain.hpp"
 #include "unit/ProductPageFixture.hpp"
 
-#include <functional>
 
 namespace zelvora::test {
 namespace {
 
 using ProductPageChain = ProductPageTest;
 
-constexpr const char* kPlatformError = R"({"status":"error","error":"not-found","message":"no"})";
 
 std::string skusPath() {
   return "/api/client/pos/skus/merchant/" + testCredentials().merchantId + "/product/trail-tee";
@@ -77,34 +75,31 @@ TEST_F(ProductPageChain, RedeemsTheStoredPointsAddsTheFirstSkuAndThenFillsThePag
 
 struct FailingStep {
   const char* name;
-  std::function<void(fake::FakePlatform&)> arrange;  // before the opening
+  const char* method;  // of the request answered so, if any
+  std::string path;
+  int status;
+  std::string body;
   std::string_view text;
   std::size_t callsMade;
   std::function<void()> meanwhile = [] {};  // once the opening has returned
 };
 
 TEST_F(ProductPageChain, AFailingStepCompletesAtOnceAndShowsItsText1300MillisecondsLater) {
-  const auto reply = [](const char* method, std::string path, int status, std::string body) {
-    return [=](fake::FakePlatform& platform) {
-      platform.script(method, path, {.status = status, .body = body});
-    };
-  };
+  const std::string offer = "/api/client/pos/product-offer/*";
   const FailingStep steps[] = {
-      {"offer error", reply("GET", "/api/client/pos/product-offer/*", 404, kPlatformError),
-       internal::kOfferNotFound, 1},
-      {"offer without product id", reply("GET", "/api/client/pos/product-offer/*", 200, "{}"),
-       internal::kOfferNotFound, 1},
-      {"SKU error", reply("GET", skusPath(), 404, kPlatformError), internal::kNoProductsInOffer, 2},
-      {"no SKU", reply("GET", skusPath(), 200, "[]"), internal::kNoProductsInOffer, 2},
-      {"first SKU without sku", reply("GET", skusPath(), 200, R"([{"name":"tee"}])"),
+      {"offer error", "GET", offer, 404, kPlatformError, internal::kOfferNotFound, 1},
+      {"offer without product id", "GET", offer, 200, "{}", internal::kOfferNotFound, 1},
+      {"SKU error", "GET", skusPath(), 404, kPlatformError, internal::kNoProductsInOffer, 2},
+      {"no SKU", "GET", skusPath(), 200, "[]", internal::kNoProductsInOffer, 2},
+      {"first SKU without sku", "GET", skusPath(), 200, R"([{"name":"tee"}])",
        internal::kNoProductsInOffer, 2},
-      {"redemption error", reply("POST", "/api/client/basket/loyalty", 400, kPlatformError),
+      {"redemption error", "POST", "/api/client/basket/loyalty", 400, kPlatformError,
        internal::kRewardsNotRedeemed, 4},
-      {"points gone meanwhile", [](fake::FakePlatform&) {}, internal::kRewardsNotRedeemed, 3,
+      {"points gone meanwhile", nullptr, "", 0, "", internal::kRewardsNotRedeemed, 3,
        [] {
          internal::StoreState::set(&internal::StoreValues::shopperLoyaltyPoints, std::nullopt);
        }},
-      {"update error", reply("POST", "/api/client/pos/update-basket", 400, kPlatformError),
+      {"update error", "POST", "/api/client/pos/update-basket", 400, kPlatformError,
        internal::kItemNotAdded, 5},
   };
   for (const auto& step : steps) {
@@ -113,17 +108,13 @@ TEST_F(ProductPageChain, AFailingStepCompletesAtOnceAndShowsItsText1300Milliseco
     platform_->clearRequests();
     queue_->delays.clear();
     internal::StoreState::set(&internal::StoreValues::shopperLoyaltyPoints, 500);
-    step.arrange(*platform_);
-    auto outcome = std::make_shared<Outcome<void>>();
-    api_.displayProductPage(nullptr, kOfferCode, {}, [outcome](std::optional<Error> error) {
-      outcome->error = error;
-      ++outcome->calls;
-    });
-    step.meanwhile();
+    if (step.method)
+      platform_->script(step.method, step.path, {.status = step.status, .body = step.body});
+    const auto outcome = open(kOfferCode, {}, true, step.meanwhile);
     ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
-    runMainLoopFor(std::chrono::milliseconds(30));
-    EXPECT_EQ(outcome->calls, 1);
-    EXPECT_FALSE(outcome->error);
+    EXPECT_EQ(outcome.calls, 1);
+    EXPECT_EQ(outcome.callsBeforeReturn, 0);
+    EXPECT_FALSE(outcome.error);
     EXPECT_EQ(calls().size(), step.callsMade);
     EXPECT_EQ(view().statements,
               (std::vector<std::string>{"ib_error = " + Json({{"message", step.text}}).dump(),

@@ -3,6 +3,7 @@
 #include "e2e/FacadeFixture.hpp"
 #include "support/RecordingWebView.hpp"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -10,6 +11,8 @@
 namespace zelvora::test {
 
 inline constexpr const char* kOfferCode = "QR-TRAIL-TEE";
+inline constexpr const char* kPlatformError =
+    R"({"status":"error","error":"not-found","message":"no"})";
 
 // A shopper with a basket and everything the product page needs in the Store, the page's web views
 // recorded and its delayed displays run at once.
@@ -36,16 +39,19 @@ class ProductPageTest : public FacadeTest {
   }
 
   // Opens the page and runs the main loop until its completion has run (or for a while, when it
-  // is not expected to). The view, when one was made, is view().
+  // is not expected to), running `afterReturn` once the opening has returned. The view, when one
+  // was made, is view().
   Outcome<void> open(const std::string& code = kOfferCode,
                      const std::map<std::string, std::string>& config = {},
-                     bool expectCompletion = true) {
+                     bool expectCompletion = true, const std::function<void()>& afterReturn = {}) {
     auto outcome = std::make_shared<Outcome<void>>();
     api_.displayProductPage(container_, code, config, [outcome](std::optional<Error> error) {
       outcome->error = std::move(error);
       ++outcome->calls;
     });
     outcome->callsBeforeReturn = outcome->calls;
+    if (afterReturn)
+      afterReturn();
     if (expectCompletion) {
       EXPECT_TRUE(runMainLoopUntil([&] { return outcome->calls > 0; }));
     }

@@ -10,7 +10,6 @@ namespace {
 using internal::actionHandler;
 using ProductPageMessages = ProductPageTest;
 
-constexpr const char* kPlatformError = R"({"status":"error","error":"not-found","message":"no"})";
 const Json kLargeTee = {{"sku", "trail-tee-l"}, {"name", "Trail tee, large"}, {"price", "+2700"}};
 
 TEST(ProductPagePrice, WholeNumbersWithinSixtyFourBitsAreAPriceAndNothingElse) {

@@ -10,7 +10,6 @@ namespace {
 using internal::actionHandler;
 using ProductPagePurchase = ProductPageTest;
 
-constexpr const char* kPlatformError = R"({"status":"error","error":"not-found","message":"no"})";
 const Json kMediumTee = {{"sku", "trail-tee-m"}, {"name", "Trail tee, medium"}, {"price", 2500}};
 
 std::string receiptPath(const std::string& basketId) {
