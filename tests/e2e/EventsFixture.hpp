@@ -103,6 +103,9 @@ inline std::string eventFrame(std::string_view type, const Json& body) {
   return Json{{"type", type}, {"body", body}}.dump();
 }
 
+// What an event does to the Store.
+enum class StoreEffect { unchanged, basketReplaced, transactionCleared };
+
 // The SDK against a fresh fake platform, with a fresh event listener behind
 // ZelvoraEventListener::shared() (reconnecting after a few milliseconds rather than seconds), a
 // device with an identifier, and a log of the delegate's calls and the connection notifications.
@@ -189,6 +192,31 @@ class EventsTest : public PlatformTest {
       heard.pop_back();
     }
     return heard;
+  }
+
+  void expectStoreEffect(StoreEffect effect, const internal::StoreValues& before) {
+    const auto after = internal::StoreState::snapshot();
+    switch (effect) {
+      case StoreEffect::unchanged:
+        EXPECT_EQ(after, before);
+        break;
+      case StoreEffect::basketReplaced:
+        ASSERT_FALSE(delegate_->baskets.empty());
+        // The Store keeps a copy of its own of the basket the delegate received.
+        EXPECT_NE(after.basket, before.basket);
+        EXPECT_EQ(after.basket->id, delegate_->baskets.back()->id);
+        EXPECT_NE(&*after.basket, delegate_->baskets.back().get());
+        EXPECT_EQ(after.session, before.session);
+        EXPECT_EQ(after.productOffer, before.productOffer);
+        break;
+      case StoreEffect::transactionCleared:
+        auto expected = before;
+        expected.session = nullptr;
+        expected.basket = nullptr;
+        expected.cleanUpDravixData();
+        EXPECT_EQ(after, expected);
+        break;
+    }
   }
 
   static constexpr const char* kEndOfFrames = "didReceivePostPaymentOffer end";

@@ -6,8 +6,6 @@
 namespace zelvora::test {
 namespace {
 
-enum class StoreEffect { unchanged, basketReplaced, transactionCleared };
-
 struct FrameCase {
   std::string name;
   std::string frame;
@@ -91,33 +89,7 @@ std::vector<FrameCase> frameCases() {
   return cases;
 }
 
-class EventMessages : public EventsTest {
- protected:
-  void expectEffect(StoreEffect effect, const internal::StoreValues& before) {
-    const auto after = internal::StoreState::snapshot();
-    switch (effect) {
-      case StoreEffect::unchanged:
-        EXPECT_EQ(after, before);
-        break;
-      case StoreEffect::basketReplaced:
-        ASSERT_FALSE(delegate_->baskets.empty());
-        // The Store keeps a copy of its own of the basket the delegate received.
-        EXPECT_NE(after.basket, before.basket);
-        EXPECT_EQ(after.basket->id, delegate_->baskets.back()->id);
-        EXPECT_NE(&*after.basket, delegate_->baskets.back().get());
-        EXPECT_EQ(after.session, before.session);
-        EXPECT_EQ(after.productOffer, before.productOffer);
-        break;
-      case StoreEffect::transactionCleared:
-        auto expected = before;
-        expected.session = nullptr;
-        expected.basket = nullptr;
-        expected.cleanUpDravixData();
-        EXPECT_EQ(after, expected);
-        break;
-    }
-  }
-};
+using EventMessages = EventsTest;
 
 TEST_F(EventMessages, EachFrameGivesItsDelegateCallAndStoreEffect) {
   connect();
@@ -126,7 +98,7 @@ TEST_F(EventMessages, EachFrameGivesItsDelegateCallAndStoreEffect) {
     fillStore();
     const auto before = internal::StoreState::snapshot();
     EXPECT_EQ(heardAfter({test.frame}), test.heard);
-    expectEffect(test.effect, before);
+    expectStoreEffect(test.effect, before);
   }
   EXPECT_FALSE(delegate_->calledOffTheMainThread);
 }
@@ -141,7 +113,7 @@ TEST_F(EventMessages, ACancellationClearsTheTransactionAndRenewsTheConnection) {
   awaitConnection(2);
   EXPECT_EQ(log_, (std::vector<std::string>{"connected", "didCancelTransaction", "disconnected",
                                             "connected"}));
-  expectEffect(StoreEffect::transactionCleared, before);
+  expectStoreEffect(StoreEffect::transactionCleared, before);
 }
 
 TEST_F(EventMessages, CallsCarryTheirOwnEventsValuesInOrder) {

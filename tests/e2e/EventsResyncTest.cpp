@@ -20,14 +20,12 @@ Reply failure() {
   return {500, nullptr};
 }
 
-enum class Effect { unchanged, basketReplaced, cleared };
-
 struct ResyncCase {
   std::string name;
   std::vector<Reply> lookups;  // in the order the platform gives them
   std::optional<Reply> receipt;
   std::vector<std::string> heard;
-  Effect effect = Effect::unchanged;
+  StoreEffect effect = StoreEffect::unchanged;
 };
 
 Json basketIn(std::string_view state, const std::string& id) {
@@ -57,9 +55,9 @@ Json basketReceipt() {
 std::vector<ResyncCase> resyncCases(const std::string& id) {
   const std::string updated = "didUpdateBasket " + id;
   return {
-      {"updated", {{200, basketIn("update-basket", id)}}, {}, {updated}, Effect::basketReplaced},
-      {"new", {{200, basketIn("new", id)}}, {}, {updated}, Effect::basketReplaced},
-      {"scanned", {{200, basketIn("complete-scan", id)}}, {}, {updated}, Effect::basketReplaced},
+      {"updated", {{200, basketIn("update-basket", id)}}, {}, {updated}, StoreEffect::basketReplaced},
+      {"new", {{200, basketIn("new", id)}}, {}, {updated}, StoreEffect::basketReplaced},
+      {"scanned", {{200, basketIn("complete-scan", id)}}, {}, {updated}, StoreEffect::basketReplaced},
       {"at a point of sale", {{200, basketIn("associate-pos", id)}}, {}, {}},
       {"paying", {{200, basketIn("initiate-payment", id)}}, {}, {}},
       {"ready", {{200, basketIn("ready-for-payment", id)}}, {}, {}},
@@ -68,18 +66,18 @@ std::vector<ResyncCase> resyncCases(const std::string& id) {
        {{200, basketIn("cancel-transaction", id)}},
        {},
        {"didCancelTransaction"},
-       Effect::cleared},
+       StoreEffect::transactionCleared},
       {"failing once",
        {failure(), {200, basketIn("update-basket", id)}},
        {},
        {updated},
-       Effect::basketReplaced},
+       StoreEffect::basketReplaced},
       {"failing twice", {failure(), failure()}, {}, {}},
       {"paid",
        {{200, basketIn("complete-transaction", id)}},
        Reply{200, basketReceipt()},
        {"didReceiveReceipt receipt-1"},
-       Effect::cleared},
+       StoreEffect::transactionCleared},
       {"paid, without its receipt", {{200, basketIn("complete-transaction", id)}}, failure(), {}},
   };
 }
@@ -145,21 +143,7 @@ TEST_F(Resync, TheReturnLooksTheBasketUpAndHandlesItsState) {
     SCOPED_TRACE(test.name);
     ASSERT_NO_FATAL_FAILURE(prepare(test));
     EXPECT_EQ(returnAndListen(test.lookups.size(), test.receipt ? 1 : 0), test.heard);
-    const auto after = internal::StoreState::snapshot();
-    switch (test.effect) {
-      case Effect::unchanged:
-        EXPECT_EQ(after, stored_);
-        break;
-      case Effect::basketReplaced:
-        EXPECT_NE(after.basket, stored_.basket);
-        EXPECT_EQ(after.basket->state, delegate_->baskets.back()->state);
-        EXPECT_EQ(after.session, stored_.session);
-        break;
-      case Effect::cleared:
-        EXPECT_EQ(after.basket, nullptr);
-        EXPECT_EQ(after.session, nullptr);
-        break;
-    }
+    expectStoreEffect(test.effect, stored_);
   }
   EXPECT_TRUE(tasks_->eachEndedOnce());
 }

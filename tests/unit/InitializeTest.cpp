@@ -72,24 +72,14 @@ class InitializeTest : public ::testing::Test {
   std::optional<ZelvoraAPI> api_;  // made once the fake script context is in place
 };
 
-TEST_F(InitializeTest, SucceedsOnceBeforeReturningWithOrWithoutSettingsOrCompletion) {
-  const Outcome outcome = initialize("merchant-1", "key-1", "secret-1");
+TEST_F(InitializeTest, SucceedsOnceBeforeReturningClearingTheOldContextAndStoringTheCredentials) {
+  test::fillStore();
+  const Outcome outcome = initialize(
+      "merchant-1", "key-1", "secret-1",
+      {{"correlation-id", std::string("corr-1")}, {"merchantName", std::string("Shop One")}});
   EXPECT_EQ(outcome.calls, 1);
   EXPECT_TRUE(outcome.success);
   EXPECT_FALSE(outcome.error);
-
-  int calls = 0;
-  api_->initialize("m", "k", "s", [&](bool success, std::optional<Error>) { calls += success; });
-  EXPECT_EQ(calls, 1);
-  api_->initialize("m2", "k", "s", {});
-  EXPECT_EQ(Store::merchantId(), "m2");
-}
-
-TEST_F(InitializeTest, ClearsTheOldContextAndStoresTheCredentials) {
-  test::fillStore();
-  initialize(
-      "merchant-1", "key-1", "secret-1",
-      {{"correlation-id", std::string("corr-1")}, {"merchantName", std::string("Shop One")}});
   StoreValues expected;
   expected.merchantId = "merchant-1";
   expected.apiKey = "key-1";
@@ -98,8 +88,12 @@ TEST_F(InitializeTest, ClearsTheOldContextAndStoresTheCredentials) {
   expected.merchantName = "Shop One";
   EXPECT_EQ(StoreState::snapshot(), expected);
   EXPECT_EQ(Store::merchantId(), "merchant-1");
-  EXPECT_FALSE(Store::session());
-  EXPECT_FALSE(Store::basket());
+
+  int calls = 0;
+  api_->initialize("m", "k", "s", [&](bool success, std::optional<Error>) { calls += success; });
+  EXPECT_EQ(calls, 1);
+  api_->initialize("m2", "k", "s", {});
+  EXPECT_EQ(Store::merchantId(), "m2");
 }
 
 TEST_F(InitializeTest, EmptyArgumentsAreCheckedInOrderAndStoreNothing) {

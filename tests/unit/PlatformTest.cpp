@@ -1,10 +1,10 @@
 // The framework bundle and the device's identifier for vendor.
 #include "Platform/Bundle.hpp"
 #include "Platform/Device.hpp"
+#include "support/TemporaryDirectory.hpp"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,22 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh directory under the system's temporary directory, removed at the end.
-class TemporaryDirectory {
- public:
-  TemporaryDirectory() {
-    std::string name = (fs::temp_directory_path() / "zelvora-test-XXXXXX").string();
-    path_ = ::mkdtemp(name.data());
-  }
-  ~TemporaryDirectory() {
-    std::error_code error;
-    fs::remove_all(path_, error);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using test::TemporaryDirectory;
 
 TEST(BundleTest, ADirectoryBundleFindsOnlyItsFiles) {
   TemporaryDirectory directory;

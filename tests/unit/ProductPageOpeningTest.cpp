@@ -2,6 +2,7 @@
 #include "CoreOperations/DravixActionHandler.hpp"
 #include "Platform/Bundle.hpp"
 #include "Platform/PageAddress.hpp"
+#include "support/TemporaryDirectory.hpp"
 #include "unit/ProductPageFixture.hpp"
 
 #include <fstream>
@@ -71,26 +72,11 @@ TEST_F(ProductPageOpening, TheScannedCodeReachesTheWirePercentEncodedOnce) {
   }
 }
 
-class PageFiles {
- public:
-  PageFiles()
-      : directory_(fs::temp_directory_path() / ("zelvora-page-" + std::to_string(getpid()))) {
-    fs::create_directories(directory_);
-    write("app.html", "<p>the app's page</p>");
-    write("huge.html", std::string(platform::ReadLimits{}.bytes + 1, 'x'));
-  }
-  ~PageFiles() { fs::remove_all(directory_); }
-  std::string address(const char* name) const { return platform::fileAddress(directory_ / name); }
-
- private:
-  void write(const char* name, const std::string& text) {
-    std::ofstream(directory_ / name, std::ios::binary) << text;
-  }
-  fs::path directory_;
-};
-
 TEST_F(ProductPageOpening, ReadsTheFourSettingsAndLoadsOurPageOrTheAppsReadableOne) {
-  const PageFiles files;
+  const TemporaryDirectory files;
+  std::ofstream(files.path() / "app.html") << "<p>the app's page</p>";
+  std::ofstream(files.path() / "huge.html") << std::string(platform::ReadLimits{}.bytes + 1, 'x');
+  const auto address = [&](const char* name) { return platform::fileAddress(files.path() / name); };
   const auto index = platform::frameworkBundle()->pathForResource("index", "html").value();
   const auto expectPage = [&](const std::string& html, const Json& config) {
     ASSERT_EQ(view().loads.size(), 1u);
@@ -99,7 +85,7 @@ TEST_F(ProductPageOpening, ReadsTheFourSettingsAndLoadsOurPageOrTheAppsReadableO
     EXPECT_TRUE(view().attached);
     EXPECT_EQ(parseStatement(view().statements.at(4)).second, config);
   };
-  open(kOfferCode, {{"pdpHtmlUrl", files.address("app.html")},
+  open(kOfferCode, {{"pdpHtmlUrl", address("app.html")},
                     {"pdpCssUrl", "../style.css?v=1"},
                     {"receiptHtmlUrl", "https://shop.example/thanks.html"},
                     {"receiptCssUrl", "https://shop.example/thanks.css"}});
@@ -109,8 +95,8 @@ TEST_F(ProductPageOpening, ReadsTheFourSettingsAndLoadsOurPageOrTheAppsReadableO
 
   // Any other page address shows ours; settings that are no address count as missing.
   for (const std::string& page :
-       {std::string("http://platform.test/app.html"), files.address("huge.html"),
-        files.address("missing.html"), std::string("app.html")}) {
+       {std::string("http://platform.test/app.html"), address("huge.html"),
+        address("missing.html"), std::string("app.html")}) {
     SCOPED_TRACE(page);
     open(kOfferCode, {{"pdpHtmlUrl", page},
                       {"pdpCssUrl", "a style.css"},
@@ -149,14 +135,11 @@ TEST_F(ProductPageOpening, WithoutOurPageNothingIsShownAndAnUnreadableOneShowsAn
   EXPECT_EQ(view().statements.back(), "populateProductDetails()");
   EXPECT_EQ(internal::actionHandler()->webview, current);
 
-  const fs::path empty =
-      fs::temp_directory_path() / ("zelvora-no-pages-" + std::to_string(getpid()));
-  fs::create_directories(empty);
-  platform::setFrameworkBundleForTesting(std::make_shared<platform::DirectoryBundle>(empty));
+  const TemporaryDirectory empty;
+  platform::setFrameworkBundleForTesting(std::make_shared<platform::DirectoryBundle>(empty.path()));
   platform_->clearRequests();
   const auto outcome = open(kOfferCode, {{"receiptCssUrl", "https://shop.example/r.css"}}, false);
   platform::setFrameworkBundleForTesting(nullptr);
-  fs::remove_all(empty);
   EXPECT_EQ(outcome.calls, 0);
   EXPECT_FALSE(view().attached);
   EXPECT_TRUE(calls().empty());

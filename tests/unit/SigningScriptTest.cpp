@@ -5,6 +5,7 @@
 #include "Platform/PageAddress.hpp"
 #include "Platform/ScriptContext.hpp"
 #include "fake_platform/Signing.hpp"
+#include "support/TemporaryDirectory.hpp"
 
 #include <gtest/gtest.h>
 
@@ -132,10 +133,9 @@ class DirectoryAsScript final : public platform::Bundle {
 };
 
 TEST_F(FacadeSigningTest, AMissingOrUnreadableSigningScriptGivesAnEmptySignature) {
-  const auto empty = std::filesystem::temp_directory_path() / "zelvora-empty-bundle";
-  std::filesystem::create_directories(empty);
+  const test::TemporaryDirectory empty;
   for (const std::shared_ptr<platform::Bundle>& bundle :
-       {std::shared_ptr<platform::Bundle>(std::make_shared<platform::DirectoryBundle>(empty)),
+       {std::shared_ptr<platform::Bundle>(std::make_shared<platform::DirectoryBundle>(empty.path())),
         std::shared_ptr<platform::Bundle>(std::make_shared<DirectoryAsScript>())}) {
     platform::setFrameworkBundleForTesting(bundle);
     platform::setJsContextForTesting(std::make_shared<platform::JavaScriptCoreContext>());
