@@ -48,8 +48,8 @@ class EventConnection : public EventsTest {
     EXPECT_LE(count("disconnected"), 14u);
     admit();
     const auto admitted = std::chrono::steady_clock::now();
-    EXPECT_TRUE(runMainLoopUntil(
-        [&] { return server.openConnections() == 1 && count("connected") == 1; }));
+    EXPECT_TRUE(
+        runMainLoopUntil([&] { return server.openConnections() == 1 && count("connected") == 1; }));
     EXPECT_LT(std::chrono::steady_clock::now() - admitted, milliseconds(600));
   }
 

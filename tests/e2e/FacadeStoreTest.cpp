@@ -201,8 +201,8 @@ TEST_F(FacadeStore, AnOperationLivesUntilItsReplyHasBeenHandledAndNoLonger) {
   EXPECT_TRUE((startWatched<internal::GetShopperOperation>(done).expired()));
   EXPECT_TRUE(done);
   done = false;
-  const auto waited = startWatched<internal::AuthenticateShopperOperation>(
-      done, std::string("s"), std::string("t"));
+  const auto waited = startWatched<internal::AuthenticateShopperOperation>(done, std::string("s"),
+                                                                           std::string("t"));
   EXPECT_TRUE(runMainLoopUntil([&] { return done; }));
   EXPECT_TRUE(runMainLoopUntil([&] { return waited.expired(); }, 1s));
 }

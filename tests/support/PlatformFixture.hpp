@@ -22,7 +22,7 @@ namespace zelvora::test {
 // 127.0.0.1 (see the ZELVORA_RESOLVE setting made for every test process).
 inline constexpr const char* kPlatformHostName = "platform.test";
 
-// The "host" setting that reaches the fake server on this port, as "<scheme>://platform.test:<port>".
+// The "host" setting that reaches a fake server on this port of platform.test.
 inline std::string platformAddress(std::string_view scheme, int port) {
   return std::string(scheme) + "://" + kPlatformHostName + ":" + std::to_string(port);
 }

@@ -2,12 +2,10 @@
 #include "CoreOperations/ProductPageChain.hpp"
 #include "unit/ProductPageFixture.hpp"
 
-
 namespace zelvora::test {
 namespace {
 
 using ProductPageChain = ProductPageTest;
-
 
 std::string skusPath() {
   return "/api/client/pos/skus/merchant/" + testCredentials().merchantId + "/product/trail-tee";

@@ -95,8 +95,8 @@ TEST_F(ProductPageOpening, ReadsTheFourSettingsAndLoadsOurPageOrTheAppsReadableO
 
   // Any other page address shows ours; settings that are no address count as missing.
   for (const std::string& page :
-       {std::string("http://platform.test/app.html"), address("huge.html"),
-        address("missing.html"), std::string("app.html")}) {
+       {std::string("http://platform.test/app.html"), address("huge.html"), address("missing.html"),
+        std::string("app.html")}) {
     SCOPED_TRACE(page);
     open(kOfferCode, {{"pdpHtmlUrl", page},
                       {"pdpCssUrl", "a style.css"},

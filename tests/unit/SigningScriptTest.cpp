@@ -113,16 +113,6 @@ class FacadeSigningTest : public ::testing::Test {
   }
 };
 
-TEST_F(FacadeSigningTest, TheProcessWideContextIsCreatedOnceAndEachFacadeLeavesItSigning) {
-  const auto context = platform::jsContext();
-  ASSERT_TRUE(context);
-  ZelvoraAPI first;
-  ZelvoraAPI second;
-  EXPECT_EQ(platform::jsContext(), context);
-  EXPECT_EQ(platform::generateSignature("POST/api/client/basket{}", "secret"),
-            fake::hmacSha256Hex("secret", "POST/api/client/basket{}"));
-}
-
 // A directory where the script should be is found by name, but cannot be read as a file.
 class DirectoryAsScript final : public platform::Bundle {
  public:
@@ -135,7 +125,8 @@ class DirectoryAsScript final : public platform::Bundle {
 TEST_F(FacadeSigningTest, AMissingOrUnreadableSigningScriptGivesAnEmptySignature) {
   const test::TemporaryDirectory empty;
   for (const std::shared_ptr<platform::Bundle>& bundle :
-       {std::shared_ptr<platform::Bundle>(std::make_shared<platform::DirectoryBundle>(empty.path())),
+       {std::shared_ptr<platform::Bundle>(
+            std::make_shared<platform::DirectoryBundle>(empty.path())),
         std::shared_ptr<platform::Bundle>(std::make_shared<DirectoryAsScript>())}) {
     platform::setFrameworkBundleForTesting(bundle);
     platform::setJsContextForTesting(std::make_shared<platform::JavaScriptCoreContext>());
