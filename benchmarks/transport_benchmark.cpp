@@ -1,10 +1,12 @@
 // One ClientAPI round trip against the fake platform on loopback, beside a bare libcurl request
 // of the same bytes to the same server on a reused connection; and how many TCP connections a
-// thousand sequential calls open.
+// thousand sequential calls open. Built with ZELVORA_TRACE_HANDOFFS, also the median time of each
+// hand-off within a round trip.
 #include "APIs/Generated/ClientAPI.hpp"
 #include "CoreNetworking/Networking.hpp"
 #include "CoreNetworking/Request/QueryRequest.hpp"
 #include "CoreNetworking/Transfer.hpp"
+#include "Helpers/HandoffTrace.hpp"
 #include "Models/ModelCodec.hpp"
 #include "fake_platform/FakePlatform.hpp"
 
@@ -16,9 +18,11 @@
 #include <curl/curl.h>
 #include <glib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -113,6 +117,50 @@ void ConnectionsForThousandSequentialCalls(benchmark::State& state) {
         static_cast<double>(platform().fake.connectionsAccepted() - acceptedBefore);
   }
 }
+
+#ifdef ZELVORA_TRACE_HANDOFFS
+// Sorted by name in the report, hence the numbering.
+constexpr const char* kHandoffNames[internal::trace::kHandoffs] = {
+    "",           "00_build",    "01_sign",       "02_easy_handle", "03_to_network",
+    "04_to_send", "05_to_reply", "06_reply_read", "07_to_parse",    "08_parse",
+    "09_to_main", "10_decode",   "11_completion"};
+
+double medianMicroseconds(std::vector<std::int64_t> ticks) {
+  std::nth_element(ticks.begin(), ticks.begin() + ticks.size() / 2, ticks.end());
+  const auto median = internal::trace::Clock::duration(ticks[ticks.size() / 2]);
+  return std::chrono::duration<double, std::micro>(median).count();
+}
+
+// The median of each hand-off, from the mark before it (the last one the call reached) to its
+// own; a call that skips a mark counts nothing for it.
+void ClientAPIHandoffBreakdown(benchmark::State& state) {
+  using internal::trace::Handoff;
+  platform();
+  std::vector<std::vector<std::int64_t>> spans(internal::trace::kHandoffs);
+  std::vector<std::int64_t> totals;
+  for (auto _ : state) {
+    internal::trace::mark(Handoff::callStarted);
+    createSessionAndWait();
+    internal::trace::mark(Handoff::callEnded);
+    const auto marks = internal::trace::lastCall();
+    std::int64_t previous = marks[0];
+    for (std::size_t i = 1; i < marks.size(); ++i) {
+      if (marks[i] >= marks[0]) {
+        spans[i].push_back(marks[i] - previous);
+        previous = marks[i];
+      }
+    }
+    totals.push_back(previous - marks[0]);
+  }
+  for (std::size_t i = 1; i < spans.size(); ++i) {
+    if (!spans[i].empty()) {
+      state.counters[kHandoffNames[i]] = medianMicroseconds(std::move(spans[i]));
+    }
+  }
+  state.counters["total"] = medianMicroseconds(std::move(totals));
+}
+BENCHMARK(ClientAPIHandoffBreakdown)->Iterations(3000)->Unit(benchmark::kMicrosecond);
+#endif
 
 BENCHMARK(ClientAPIRoundTrip)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BareLibcurlRoundTrip)->Unit(benchmark::kMicrosecond);

@@ -2,6 +2,7 @@
 
 #include "CoreNetworking/Transfer.hpp"
 #include "Helpers/Extensions.hpp"
+#include "Helpers/HandoffTrace.hpp"
 #include "Platform/WorkQueue.hpp"
 
 #include <curl/curl.h>
@@ -271,6 +272,7 @@ struct Networking::Impl {
     active.erase(found);
     transfer->detach();
     connections += static_cast<std::size_t>(transfer->connectionsOpened());
+    internal::trace::mark(internal::trace::Handoff::exchangeEnded);
     transfer->request().finish(std::move(outcome.response), std::move(outcome.data),
                                std::move(outcome.error));
   }
@@ -285,6 +287,7 @@ struct Networking::Impl {
       return;
     }
     guarded(easy, [&] { attach(easy); });
+    internal::trace::mark(internal::trace::Handoff::transferStarted);
   }
 
   void attach(CURL* easy) {
@@ -396,6 +399,7 @@ std::shared_ptr<CancellableRequest> Networking::request(URLRequest request) {
     std::lock_guard lock(impl_->pendingMutex);
     impl_->pending.push_back(std::move(transfer));
   }
+  internal::trace::mark(internal::trace::Handoff::transferQueued);
   curl_multi_wakeup(impl_->multi);
   return cancellable;
 }

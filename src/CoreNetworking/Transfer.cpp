@@ -1,5 +1,6 @@
 #include "CoreNetworking/Transfer.hpp"
 
+#include "Helpers/HandoffTrace.hpp"
 #include "Platform/HostOverrides.hpp"
 
 #include <algorithm>
@@ -176,11 +177,13 @@ void Transfer::reachStage(Networking::TransferStage stage) const {
 }
 
 int Transfer::requestGoesOut(void* self, char*, char*, int, int) {
+  trace::mark(trace::Handoff::requestSent);
   static_cast<Transfer*>(self)->lastHeard_ = Clock::now();
   return CURL_PREREQFUNC_OK;
 }
 
 size_t Transfer::receiveHeader(char*, size_t size, size_t count, void* self) {
+  trace::mark(trace::Handoff::replyArrived);
   auto& transfer = *static_cast<Transfer*>(self);
   transfer.lastHeard_ = Clock::now();
   return transfer.guardedCallback(size * count,

@@ -2,6 +2,7 @@
 #include "APIs/Generated/Execute.hpp"
 
 #include "CoreNetworking/Request/QueryRequest.hpp"
+#include "Helpers/HandoffTrace.hpp"
 #include "Models/Models.hpp"
 #include "Platform/MainQueue.hpp"
 
@@ -127,14 +128,18 @@ void execute(const Query& query, Completion<T> completion) {
   Networking::sharedManager()
       .request(std::move(request).value())
       ->whenFinished([completion = std::move(completion)](CancellableRequest& finished) {
+        internal::trace::mark(internal::trace::Handoff::replyParsing);
         const auto& response = finished.response();
         QueryResponse<Json> serialized{
             finished.originalRequest(), response,
             response ? std::optional<int>(response->statusCode) : std::nullopt,
             serializeJSON(response, finished.takeData(), finished.error())};
+        internal::trace::mark(internal::trace::Handoff::replyParsed);
         platform::mainQueue()->post([completion, serialized = std::move(serialized)]() mutable {
+          internal::trace::mark(internal::trace::Handoff::completionStarted);
           // The reply's document is gone before the app sees the models made from it.
           const auto result = respond<T>(std::move(serialized));
+          internal::trace::mark(internal::trace::Handoff::completionCalled);
           complete(completion, result);
         });
       });

@@ -1,5 +1,7 @@
 #include "CoreNetworking/Request/QueryRequest.hpp"
 
+#include "Helpers/HandoffTrace.hpp"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -45,12 +47,14 @@ Expected<URLRequest, Error> buildURLRequest(const Query& query) {
     }
     request = std::move(encoded);
   }
+  internal::trace::mark(internal::trace::Handoff::requestBuilt);
   service.authorizeRequest(request);
   for (const auto& [name, value] : request.headers.entries()) {
     if (holdsLineBreakOrNul(value)) {
       return curlError(CURLE_BAD_FUNCTION_ARGUMENT, "the header " + name + " holds a line break");
     }
   }
+  internal::trace::mark(internal::trace::Handoff::requestSigned);
   return request;
 }
 
