@@ -22,6 +22,9 @@ constexpr std::chrono::minutes kDefaultCallTimeLimit{5};
 // As a URL session bounds them; the calls beyond wait in libcurl's queue for a free connection.
 constexpr long kMaxConnectionsPerHost = 6;
 constexpr long kMaxConnections = 24;
+// The largest reply the network thread reads itself: a worker's wake-up costs more than parsing
+// it, and a bigger one would hold up the other transfers.
+constexpr std::size_t kLargestReplyReadInPlace = 64 * 1024;
 
 std::string escapeForShell(std::string text) {
   std::string escaped;
@@ -113,6 +116,7 @@ void CancellableRequest::whenFinished(FinishedStep step) {
 
 void CancellableRequest::finish(std::optional<HTTPURLResponse> response,
                                 std::optional<std::string> data, std::optional<Error> error) {
+  const bool readInPlace = !data || data->size() <= kLargestReplyReadInPlace;
   std::vector<FinishedStep> steps;
   {
     std::lock_guard lock(mutex_);
@@ -122,7 +126,9 @@ void CancellableRequest::finish(std::optional<HTTPURLResponse> response,
     finished_ = true;
     steps.swap(pendingSteps_);
   }
-  if (!steps.empty()) {
+  if (readInPlace) {
+    runSteps(steps);
+  } else if (!steps.empty()) {
     runInBackground(std::move(steps));
   }
 }
@@ -132,12 +138,19 @@ std::optional<std::string> CancellableRequest::takeData() {
   return std::exchange(data_, std::nullopt);
 }
 
-void CancellableRequest::runInBackground(std::vector<FinishedStep> steps) {
-  platform::runInBackground([self = shared_from_this(), steps = std::move(steps)] {
-    for (const auto& step : steps) {
-      step(*self);
+void CancellableRequest::runSteps(const std::vector<FinishedStep>& steps) {
+  for (const auto& step : steps) {
+    try {
+      step(*this);
+    } catch (...) {
+      // A step reports its own failures; the next one still runs.
     }
-  });
+  }
+}
+
+void CancellableRequest::runInBackground(std::vector<FinishedStep> steps) {
+  platform::runInBackground(
+      [self = shared_from_this(), steps = std::move(steps)] { self->runSteps(steps); });
 }
 
 std::string CancellableRequest::description() const {

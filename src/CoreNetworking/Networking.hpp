@@ -39,8 +39,10 @@ class CancellableRequest : public std::enable_shared_from_this<CancellableReques
   // it. Only from a FinishedStep.
   std::optional<std::string> takeData();
 
-  // Runs the step on a background worker once the transfer has finished, at once if it has. The
-  // step keeps the request alive until it has run.
+  // Runs the step once the transfer has finished: on the network thread when the reply holds at
+  // most 64 KiB, which is quicker than handing it over, else on a background worker, so that a big
+  // parse never stalls the other transfers. A step added after the finish runs on a worker. The
+  // step keeps the request alive until it has run; whatever it throws ends that step alone.
   void whenFinished(FinishedStep step);
 
   // "METHOD address (status)", each part only when known.
@@ -52,6 +54,7 @@ class CancellableRequest : public std::enable_shared_from_this<CancellableReques
   friend class Networking;
   void finish(std::optional<HTTPURLResponse> response, std::optional<std::string> data,
               std::optional<Error> error);
+  void runSteps(const std::vector<FinishedStep>& steps);
   void runInBackground(std::vector<FinishedStep> steps);
 
   const URLRequest originalRequest_;
