@@ -200,8 +200,23 @@ size_t Transfer::receiveBody(char* data, size_t size, size_t count, void* self) 
   }
   return transfer.guardedCallback(length, [&] {
     transfer.reachStage(Networking::TransferStage::body);
+    transfer.reserveForAnnouncedLength();
     transfer.received_.append(data, length);
   });
+}
+
+// A reply that announces its length (within the cap) gets its buffer once, instead of doubling its
+// way there: the doubling held up to one and a half times the reply while it grew.
+void Transfer::reserveForAnnouncedLength() {
+  if (!received_.empty()) {
+    return;
+  }
+  curl_off_t announced = -1;
+  const bool known = curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) ==
+                     CURLE_OK;
+  if (known && announced > 0 && static_cast<std::size_t>(announced) <= kMaxReplyBytes) {
+    received_.reserve(static_cast<std::size_t>(announced));
+  }
 }
 
 CURLMcode Transfer::attach(CURLM* multi) {

@@ -74,6 +74,7 @@ class Transfer {
   static int requestGoesOut(void* self, char*, char*, int, int);
   static size_t receiveHeader(char* data, size_t size, size_t count, void* self);
   static size_t receiveBody(char* data, size_t size, size_t count, void* self);
+  void reserveForAnnouncedLength();
   // Runs a callback's work. An exception must not unwind through libcurl: it is noted for the
   // outcome and the callback returns a count that makes libcurl abort the transfer.
   template <class Work>
