@@ -1,9 +1,9 @@
 #include "EventListener.hpp"
 
-#include "WebSocket.hpp"
 #include "Helpers/Constants.hpp"
 #include "Platform/Device.hpp"
 #include "Platform/MainQueue.hpp"
+#include "WebSocket.hpp"
 
 #include <zelvora/Application.hpp>
 #include <zelvora/ZelvoraEventListener.hpp>

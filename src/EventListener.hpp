@@ -1,10 +1,10 @@
 #pragma once
 
 #include "EventMessages.hpp"
-#include "ReconnectBackoff.hpp"
 #include "Helpers/StoredModel.hpp"
 #include "InternalWebSocketListener.hpp"
 #include "Platform/Application.hpp"
+#include "ReconnectBackoff.hpp"
 
 #include <zelvora/NotificationCenter.hpp>
 #include <zelvora/ZelvoraEventDelegate.hpp>

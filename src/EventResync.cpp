@@ -2,9 +2,9 @@
 // it looks up to catch up on the events it missed.
 #include "APIs/Generated/ClientAPI.hpp"
 #include "EventListener.hpp"
-#include "WebSocket.hpp"
 #include "Helpers/StoreState.hpp"
 #include "Platform/MainQueue.hpp"
+#include "WebSocket.hpp"
 
 #include <zelvora/models/Basket.hpp>
 #include <zelvora/models/BasketReceipt.hpp>

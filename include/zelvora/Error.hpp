@@ -82,7 +82,8 @@ class ZELVORA_EXPORT ZelvoraError {
 };
 
 // The message of a reason, e.g. "Session not available. Please create a session.".
-ZELVORA_EXPORT std::string_view localizedDescription(ZelvoraError::RequiredDataNotAvailableReason reason);
+ZELVORA_EXPORT std::string_view localizedDescription(
+    ZelvoraError::RequiredDataNotAvailableReason reason);
 // The position of the case, 0 to 8.
 constexpr std::size_t hashValue(ZelvoraError::RequiredDataNotAvailableReason reason) {
   return static_cast<std::size_t>(reason);

@@ -212,8 +212,8 @@ void Transfer::reserveForAnnouncedLength() {
     return;
   }
   curl_off_t announced = -1;
-  const bool known = curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) ==
-                     CURLE_OK;
+  const bool known =
+      curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK;
   if (known && announced > 0 && static_cast<std::size_t>(announced) <= kMaxReplyBytes) {
     received_.reserve(static_cast<std::size_t>(announced));
   }
