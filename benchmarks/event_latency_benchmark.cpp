@@ -8,6 +8,8 @@
 #include <zelvora/ZelvoraAPI.hpp>
 #include <zelvora/ZelvoraEventListener.hpp>
 
+#include "BenchmarkMain.hpp"
+
 #include <benchmark/benchmark.h>
 #include <glib.h>
 
@@ -81,9 +83,5 @@ BENCHMARK(EventFrameToDelegateCall)->Unit(benchmark::kMicrosecond)->Iterations(2
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("ZELVORA_RESOLVE", "platform.test=127.0.0.1", 1);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return runBenchmarksAgainstLoopback(argc, argv);
 }

@@ -9,6 +9,8 @@
 #include <zelvora/models/Session.hpp>
 #include <zelvora/models/Shopper.hpp>
 
+#include "BenchmarkMain.hpp"
+
 #include <benchmark/benchmark.h>
 #include <glib.h>
 
@@ -78,9 +80,5 @@ BENCHMARK(FacadeCallRefusedByItsPrecondition)->Unit(benchmark::kNanosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("ZELVORA_RESOLVE", "platform.test=127.0.0.1", 1);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return runBenchmarksAgainstLoopback(argc, argv);
 }

@@ -7,6 +7,8 @@
 #include <zelvora/ZelvoraAPI.hpp>
 #include <zelvora/models/Models.hpp>
 
+#include "BenchmarkMain.hpp"
+
 #include <benchmark/benchmark.h>
 #include <webkit2/webkit2.h>
 
@@ -135,13 +137,9 @@ BENCHMARK(SkuChangedToUpdatedPaymentSummaryInTheDom)
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("ZELVORA_RESOLVE", "platform.test=127.0.0.1", 1);
   if (!gtk_init_check(&argc, &argv)) {
     std::cerr << "needs a display: run it under xvfb-run\n";
     return 1;
   }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return runBenchmarksAgainstLoopback(argc, argv);
 }

@@ -14,6 +14,8 @@
 #include <zelvora/models/Client.hpp>
 #include <zelvora/models/Session.hpp>
 
+#include "BenchmarkMain.hpp"
+
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 #include <glib.h>
@@ -174,9 +176,5 @@ BENCHMARK(ConnectionsForThousandSequentialCalls)->Iterations(1)->Unit(benchmark:
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("ZELVORA_RESOLVE", "platform.test=127.0.0.1", 1);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return runBenchmarksAgainstLoopback(argc, argv);
 }

@@ -1,4 +1,5 @@
 #include "Platform/Application.hpp"
+#include "Platform/Replaceable.hpp"
 
 #include <zelvora/Application.hpp>
 #include <zelvora/NotificationCenter.hpp>
@@ -50,30 +51,18 @@ void RunningBackgroundTasks::expireAll() {
 }
 
 namespace {
-struct TasksHolder {
-  std::mutex mutex;
-  std::shared_ptr<BackgroundTasks> tasks;
-};
-
-TasksHolder& holder() {
-  static auto* const instance = new TasksHolder;
+Replaceable<BackgroundTasks, RunningBackgroundTasks>& holder() {
+  static auto* const instance = new Replaceable<BackgroundTasks, RunningBackgroundTasks>;
   return *instance;
 }
 }  // namespace
 
 std::shared_ptr<BackgroundTasks> backgroundTasks() {
-  auto& h = holder();
-  std::lock_guard lock(h.mutex);
-  if (!h.tasks) {
-    h.tasks = std::make_shared<RunningBackgroundTasks>();
-  }
-  return h.tasks;
+  return holder().get();
 }
 
 void setBackgroundTasksForTesting(std::shared_ptr<BackgroundTasks> tasks) {
-  auto& h = holder();
-  std::lock_guard lock(h.mutex);
-  h.tasks = std::move(tasks);
+  holder().replace(std::move(tasks));
 }
 
 }  // namespace platform

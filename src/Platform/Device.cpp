@@ -1,4 +1,5 @@
 #include "Platform/Device.hpp"
+#include "Platform/Replaceable.hpp"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -145,29 +146,18 @@ std::optional<std::string> PersistentDevice::loadOrCreate() {
 }
 
 namespace {
-struct DeviceHolder {
-  std::mutex mutex;
-  std::shared_ptr<Device> device;
-};
-
-DeviceHolder& holder() {
-  static auto* const instance = new DeviceHolder;
+Replaceable<Device, PersistentDevice>& holder() {
+  static auto* const instance = new Replaceable<Device, PersistentDevice>;
   return *instance;
 }
 }  // namespace
 
 std::shared_ptr<Device> device() {
-  auto& h = holder();
-  std::lock_guard lock(h.mutex);
-  if (!h.device)
-    h.device = std::make_shared<PersistentDevice>();
-  return h.device;
+  return holder().get();
 }
 
 void setDeviceForTesting(std::shared_ptr<Device> device) {
-  auto& h = holder();
-  std::lock_guard lock(h.mutex);
-  h.device = std::move(device);
+  holder().replace(std::move(device));
 }
 
 }  // namespace zelvora::platform

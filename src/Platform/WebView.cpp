@@ -1,4 +1,5 @@
 #include "Platform/WebView.hpp"
+#include "Platform/Replaceable.hpp"
 
 #include "Platform/WebKitWebView.hpp"
 
@@ -27,29 +28,18 @@ void WebView::loadFinished() {
 }
 
 namespace {
-struct FactoryHolder {
-  std::mutex mutex;
-  std::shared_ptr<WebViewFactory> factory;
-};
-
-FactoryHolder& holder() {
-  static auto* const instance = new FactoryHolder;
+Replaceable<WebViewFactory, WebKitWebViewFactory>& holder() {
+  static auto* const instance = new Replaceable<WebViewFactory, WebKitWebViewFactory>;
   return *instance;
 }
 }  // namespace
 
 std::shared_ptr<WebViewFactory> webViewFactory() {
-  auto& h = holder();
-  std::lock_guard lock(h.mutex);
-  if (!h.factory)
-    h.factory = std::make_shared<WebKitWebViewFactory>();
-  return h.factory;
+  return holder().get();
 }
 
 void setWebViewFactoryForTesting(std::shared_ptr<WebViewFactory> factory) {
-  auto& h = holder();
-  std::lock_guard lock(h.mutex);
-  h.factory = std::move(factory);
+  holder().replace(std::move(factory));
 }
 
 }  // namespace zelvora::platform
