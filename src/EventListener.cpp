@@ -47,7 +47,7 @@ EventListener::~EventListener() {
   endBackgroundTask();
 }
 
-// The app reports its lifecycle on the main thread, so the observers act at once.
+// Application's calls post their notifications on the main thread, so the observers act at once.
 void EventListener::observeApplication() {
   auto& center = NotificationCenter::defaultCenter();
   const std::weak_ptr<EventListener> weak = weak_from_this();

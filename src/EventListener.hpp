@@ -29,7 +29,8 @@ struct EventListenerOptions {
 // The event socket's owner. Its state lives on the main thread: connect() and disconnect() hop
 // there, the socket delivers its callbacks there, and the app's lifecycle is reported there. Keeps
 // at most one socket: a socket it replaces, open or still opening, is closed and forgotten, and
-// callbacks of a socket it no longer holds change nothing.
+// callbacks of a socket it no longer holds change nothing. Every attempt waits for the reconnect
+// backoff, which authentication and the return to the foreground start afresh.
 class EventListener final : public InternalWebSocketListener,
                             public std::enable_shared_from_this<EventListener> {
  public:
