@@ -19,12 +19,14 @@ void postNotification(std::string_view name) {
   NotificationCenter::defaultCenter().post(name);
 }
 
-std::chrono::milliseconds since(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                               start);
-}
-
 }  // namespace
+
+std::optional<std::chrono::milliseconds> EventListener::Connection::uptime() const {
+  if (!openedAt) {
+    return std::nullopt;
+  }
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *openedAt);
+}
 
 std::shared_ptr<EventListener> EventListener::create(EventListenerOptions options) {
   if (!options.delegate) {
@@ -45,7 +47,7 @@ EventListener::~EventListener() {
   endBackgroundTask();
 }
 
-// The app reports its lifecycle on the main thread, so the observers act at once.
+// Application's calls post their notifications on the main thread, so the observers act at once.
 void EventListener::observeApplication() {
   auto& center = NotificationCenter::defaultCenter();
   const std::weak_ptr<EventListener> weak = weak_from_this();
@@ -64,20 +66,39 @@ void EventListener::observeApplication() {
 }
 
 void EventListener::connect() {
-  platform::mainQueue()->post([self = shared_from_this()] { self->open(true); });
+  platform::mainQueue()->post([self = shared_from_this()] { self->replaceSocket(); });
+}
+
+void EventListener::connectAfterAuthentication() {
+  platform::mainQueue()->post([self = shared_from_this()] { self->connectAfresh(); });
 }
 
 void EventListener::disconnect() {
   platform::mainQueue()->post([self = shared_from_this()] { self->closeOpenSocket(); });
 }
 
-// A connection the app, authentication or the return to the foreground asks for starts the
-// backoff afresh and replaces any reconnect still waiting.
-void EventListener::open(bool askedFor) {
-  if (askedFor) {
-    backoff_.reset();
-    ++reconnectTicket_;
+// Authentication and the return to the foreground are new reasons to expect the platform to
+// answer: the backoff starts afresh and the socket is replaced at once.
+void EventListener::connectAfresh() {
+  backoff_.reset();
+  cancelScheduledReconnect();
+  open();
+}
+
+// The app's connect() ends the connection open or opening as a drop would, and the next attempt
+// follows the backoff, so that an app connecting on every notification or delegate call cannot
+// make the listener hammer the platform. A reconnect already waiting serves the request too.
+void EventListener::replaceSocket() {
+  if (reconnectScheduled_) {
+    return;
   }
+  if (!current_) {
+    return open();
+  }
+  reconnectAfter(forgetSocket());
+}
+
+void EventListener::open() {
   forgetSocket();
   const std::uint64_t socketId = ++lastSocketId_;
   const std::weak_ptr<EventListener> weak = weak_from_this();
@@ -111,17 +132,19 @@ void EventListener::closeOpenSocket() {
 }
 
 // The app heard of the socket's connection, so it hears of its end too, before anything that
-// follows; a background task waiting for the socket's close has nothing left to wait for.
-void EventListener::forgetSocket() {
+// follows; a background task waiting for the socket's close has nothing left to wait for. Returns
+// how long the connection was open (nothing when it never opened).
+std::optional<std::chrono::milliseconds> EventListener::forgetSocket() {
   if (!current_) {
-    return;
+    return std::nullopt;
   }
-  const bool wasOpen = current_->openedAt.has_value();
+  const auto uptime = current_->uptime();
   current_.reset();  // closes the socket
-  if (wasOpen) {
+  if (uptime) {
     postNotification(ZelvoraEventListener::websocketDisconnectedNotification);
   }
   endBackgroundTask();
+  return uptime;
 }
 
 // Closes the connection, open or opening, inside a background task that its reported end
@@ -140,7 +163,7 @@ void EventListener::enterBackground() {
   backgroundTask_ = *task;
   inBackground_ = true;
   resyncDue_ = true;
-  ++reconnectTicket_;
+  cancelScheduledReconnect();
   if (current_) {
     current_->socket->disconnect();
   } else {
@@ -150,7 +173,7 @@ void EventListener::enterBackground() {
 
 void EventListener::enterForeground() {
   inBackground_ = false;
-  open(true);
+  connectAfresh();
 }
 
 void EventListener::endBackgroundTask(std::optional<platform::BackgroundTaskId> onlyThis) {
@@ -176,10 +199,7 @@ void EventListener::socketDisconnected(std::uint64_t socketId) {
   if (!isCurrent(socketId)) {
     return;
   }
-  std::optional<std::chrono::milliseconds> uptime;
-  if (current_->openedAt) {
-    uptime = since(*current_->openedAt);
-  }
+  const auto uptime = current_->uptime();
   current_.reset();
   postNotification(ZelvoraEventListener::websocketDisconnectedNotification);
   endBackgroundTask();
@@ -191,15 +211,22 @@ void EventListener::socketDisconnected(std::uint64_t socketId) {
 void EventListener::reconnectAfter(std::optional<std::chrono::milliseconds> uptime) {
   const auto delay = backoff_.delayAfterEnd(uptime);
   if (delay.count() == 0) {
-    return open(false);
+    return open();
   }
   const std::uint64_t ticket = ++reconnectTicket_;
+  reconnectScheduled_ = true;
   platform::mainQueue()->postAfter(delay, [weak = weak_from_this(), ticket] {
     auto self = weak.lock();
-    if (self && self->reconnectTicket_ == ticket && !self->inBackground_ && !self->current_) {
-      self->open(false);
+    if (self && self->reconnectTicket_ == ticket) {
+      self->reconnectScheduled_ = false;
+      self->open();
     }
   });
+}
+
+void EventListener::cancelScheduledReconnect() {
+  ++reconnectTicket_;
+  reconnectScheduled_ = false;
 }
 
 void EventListener::frameReceived(std::uint64_t socketId, std::string text) {

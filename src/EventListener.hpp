@@ -1,7 +1,6 @@
 #pragma once
 
 #include "EventMessages.hpp"
-#include "Helpers/StoredModel.hpp"
 #include "InternalWebSocketListener.hpp"
 #include "Platform/Application.hpp"
 #include "ReconnectBackoff.hpp"
@@ -14,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace zelvora::internal {
 
@@ -29,7 +29,8 @@ struct EventListenerOptions {
 // The event socket's owner. Its state lives on the main thread: connect() and disconnect() hop
 // there, the socket delivers its callbacks there, and the app's lifecycle is reported there. Keeps
 // at most one socket: a socket it replaces, open or still opening, is closed and forgotten, and
-// callbacks of a socket it no longer holds change nothing.
+// callbacks of a socket it no longer holds change nothing. Every attempt waits for the reconnect
+// backoff, which authentication and the return to the foreground start afresh.
 class EventListener final : public InternalWebSocketListener,
                             public std::enable_shared_from_this<EventListener> {
  public:
@@ -37,6 +38,7 @@ class EventListener final : public InternalWebSocketListener,
   ~EventListener() override;
 
   void connect() override;
+  void connectAfterAuthentication() override;
   void disconnect() override;
 
  private:
@@ -46,21 +48,27 @@ class EventListener final : public InternalWebSocketListener,
     std::unique_ptr<WebSocket> socket;
     std::uint64_t id = 0;
     std::optional<Clock::time_point> openedAt;  // set once the socket reported its connection
+
+    // How long the connection has been open; nothing when it never opened.
+    std::optional<std::chrono::milliseconds> uptime() const;
   };
 
   explicit EventListener(EventListenerOptions options);
   void observeApplication();
 
   // On the main thread.
-  void open(bool askedFor);
+  void connectAfresh();
+  void replaceSocket();
+  void open();
   void closeOpenSocket();
-  void forgetSocket();
+  std::optional<std::chrono::milliseconds> forgetSocket();
   void enterBackground();
   void enterForeground();
   void socketConnected(std::uint64_t socketId);
   void socketDisconnected(std::uint64_t socketId);
   void frameReceived(std::uint64_t socketId, std::string text);
   void reconnectAfter(std::optional<std::chrono::milliseconds> uptime);
+  void cancelScheduledReconnect();
   void endBackgroundTask(std::optional<platform::BackgroundTaskId> onlyThis = std::nullopt);
   bool isCurrent(std::uint64_t socketId) const { return current_ && current_->id == socketId; }
 
@@ -68,8 +76,9 @@ class EventListener final : public InternalWebSocketListener,
   void handle(const EventMessage& message);
   void cancelTransaction();
   void startResync();
-  void lookUpForResync(StoredModel<Basket> stored, bool retryOnError);
-  void resyncWith(const StoredModel<Basket>& stored, const std::shared_ptr<Basket>& fresh);
+  void lookUpForResync(std::string basketId, bool retryOnError);
+  void resyncWith(const std::string& basketId, const std::shared_ptr<Basket>& fresh);
+  void lookUpReceiptForResync(const std::string& basketId);
   void deliver(std::function<void(ZelvoraEventDelegate&)> callback);
 
   const EventListenerOptions options_;
@@ -77,6 +86,7 @@ class EventListener final : public InternalWebSocketListener,
   std::optional<Connection> current_;
   std::uint64_t lastSocketId_ = 0;
   std::uint64_t reconnectTicket_ = 0;  // a scheduled reconnect runs only while it is current
+  bool reconnectScheduled_ = false;
   bool inBackground_ = false;
   bool resyncDue_ = false;  // from entering the background to the next connection
   std::optional<platform::BackgroundTaskId> backgroundTask_;

@@ -23,23 +23,28 @@ void clearTransaction(StoreValues& values) {
   values.cleanUpDravixData();
 }
 
-// Applies the change only while the Store still holds the basket the re-sync looked up: an event
-// or a call that replaced it since knows better.
+// The id of the stored basket, when one with an id is stored.
+std::optional<std::string> storedBasketId() {
+  const auto basket = StoreState::get(&StoreValues::basket);
+  if (!basket || !basket->id || basket->id->empty()) {
+    return std::nullopt;
+  }
+  return basket->id;
+}
+
+// Applies the change only while the Store holds the basket the re-sync looked up (a copy stored
+// since by the app's own calls included): an event or a call that stored another basket, or none,
+// since knows better.
 template <class Change>
-bool whileStored(const StoredModel<Basket>& stored, Change change) {
+bool whileStored(const std::string& basketId, Change change) {
   bool applied = false;
   StoreState::update([&](StoreValues& values) {
-    if (values.basket == stored) {
+    if (values.basket && values.basket->id == basketId) {
       change(values);
       applied = true;
     }
   });
   return applied;
-}
-
-StoredModel<Basket> storedBasketWithId() {
-  auto basket = StoreState::get(&StoreValues::basket);
-  return basket && basket->id && !basket->id->empty() ? basket : StoredModel<Basket>();
 }
 
 }  // namespace
@@ -84,50 +89,45 @@ void EventListener::cancelTransaction() {
 }
 
 void EventListener::startResync() {
-  if (auto stored = storedBasketWithId()) {
-    lookUpForResync(std::move(stored), true);
+  if (auto basketId = storedBasketId()) {
+    lookUpForResync(std::move(*basketId), true);
   }
 }
 
-void EventListener::lookUpForResync(StoredModel<Basket> stored, bool retryOnError) {
-  const std::string basketId = *stored->id;
-  ClientAPI::lookUpBasket(basketId, [self = shared_from_this(), stored, retryOnError](
+void EventListener::lookUpForResync(std::string basketId, bool retryOnError) {
+  ClientAPI::lookUpBasket(basketId, [self = shared_from_this(), basketId, retryOnError](
                                         std::shared_ptr<Basket> fresh, std::optional<Error> error) {
     if (error) {
-      if (auto again = retryOnError ? storedBasketWithId() : StoredModel<Basket>()) {
-        self->lookUpForResync(std::move(again), false);
+      if (auto again = retryOnError ? storedBasketId() : std::nullopt) {
+        self->lookUpForResync(std::move(*again), false);
       }
     } else if (fresh) {
-      self->resyncWith(stored, fresh);
+      self->resyncWith(basketId, fresh);
     }
   });
 }
 
-void EventListener::resyncWith(const StoredModel<Basket>& stored,
-                               const std::shared_ptr<Basket>& fresh) {
+void EventListener::resyncWith(const std::string& basketId, const std::shared_ptr<Basket>& fresh) {
   if (!fresh->state) {
     return;
   }
   switch (*fresh->state) {
     case BasketFlowState::completeTransaction:
-      ClientAPI::lookUpReceipt(*stored->id, [self = shared_from_this(), stored](
-                                                std::shared_ptr<BasketReceipt> basketReceipt,
-                                                std::optional<Error> error) {
-        if (!error && basketReceipt && whileStored(stored, clearTransaction)) {
-          self->deliver([receipt = convertBasketReceiptToBasketReceiptNotification(*basketReceipt)](
-                            auto& delegate) { delegate.didReceiveReceipt(receipt); });
-        }
-      });
+      // The receipt belongs to the basket stored now; with another basket, or none, stored since
+      // the lookup, there is nothing left to catch up on.
+      if (storedBasketId() == basketId) {
+        lookUpReceiptForResync(basketId);
+      }
       return;
     case BasketFlowState::New:
     case BasketFlowState::updateBasket:
     case BasketFlowState::completeScan:
-      if (whileStored(stored, [&](StoreValues& values) { values.basket = fresh; })) {
+      if (whileStored(basketId, [&](StoreValues& values) { values.basket = fresh; })) {
         deliver([fresh](auto& delegate) { delegate.didUpdateBasket(fresh); });
       }
       return;
     case BasketFlowState::cancelTransaction:
-      if (whileStored(stored, clearTransaction)) {
+      if (whileStored(basketId, clearTransaction)) {
         cancelTransaction();
       }
       return;
@@ -136,6 +136,17 @@ void EventListener::resyncWith(const StoredModel<Basket>& stored,
     case BasketFlowState::readyForPayment:
       return;
   }
+}
+
+void EventListener::lookUpReceiptForResync(const std::string& basketId) {
+  ClientAPI::lookUpReceipt(
+      basketId, [self = shared_from_this(), basketId](std::shared_ptr<BasketReceipt> basketReceipt,
+                                                      std::optional<Error> error) {
+        if (!error && basketReceipt && whileStored(basketId, clearTransaction)) {
+          self->deliver([receipt = convertBasketReceiptToBasketReceiptNotification(*basketReceipt)](
+                            auto& delegate) { delegate.didReceiveReceipt(receipt); });
+        }
+      });
 }
 
 }  // namespace zelvora::internal

@@ -30,6 +30,10 @@ std::shared_ptr<InternalWebSocketListener> currentListener() {
 
 }  // namespace
 
+void connectEventListenerAfterAuthentication() {
+  currentListener()->connectAfterAuthentication();
+}
+
 std::shared_ptr<InternalWebSocketListener> exchangeInternalWebSocketListenerForTesting(
     std::shared_ptr<InternalWebSocketListener> listener) {
   auto& slot = listenerSlot();

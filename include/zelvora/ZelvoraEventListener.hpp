@@ -12,8 +12,10 @@ namespace zelvora {
 // receive-only websocket to the platform. The SDK connects it after every successful shopper
 // authentication; from its first use on it follows the app into the background (closing the
 // connection) and back (opening it again and catching up on what it missed), and it reconnects
-// when the connection drops while the app is in the foreground. Connection failures are never
-// reported as errors: the app sees them only through the two notifications below.
+// when the connection drops while the app is in the foreground: at once after a single drop, with
+// a growing wait while connections keep failing or closing soon after they opened. Connection
+// failures are never reported as errors: the app sees them only through the two notifications
+// below.
 class ZELVORA_EXPORT ZelvoraEventListener {
  public:
   // Posted on NotificationCenter::defaultCenter(), on the main thread, when the event connection
@@ -34,7 +36,9 @@ class ZELVORA_EXPORT ZelvoraEventListener {
   std::shared_ptr<ZelvoraEventDelegate> delegate() const;
 
   // Opens the event connection anew, closing the one open or opening before, and returns at once;
-  // how it goes is never reported to the caller. Safe from any thread.
+  // how it goes is never reported to the caller. When connections have been failing, or closing
+  // soon after they opened, the new attempt waits as the listener's own reconnects do (up to 30 s),
+  // and a call while such a wait runs joins it. Safe from any thread.
   void connect();
   // Closes the open event connection; nothing when none is open. In the foreground the listener
   // connects again at once, as after any drop. Safe from any thread.

@@ -1,10 +1,15 @@
 #include "Platform/Application.hpp"
+#include "Platform/MainQueue.hpp"
 #include "Platform/Replaceable.hpp"
 
 #include <zelvora/Application.hpp>
 #include <zelvora/NotificationCenter.hpp>
 
+#include <glib.h>
+#include <unistd.h>
+
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -67,16 +72,36 @@ void setBackgroundTasksForTesting(std::shared_ptr<BackgroundTasks> tasks) {
 
 }  // namespace platform
 
+namespace {
+
+// The SDK's main thread runs the GLib default context: it is the thread iterating the context now
+// or, while none does, the process's first thread, where a GTK app runs its main loop. There the
+// work runs before this returns, holding the context so that no other thread starts iterating it
+// meanwhile; any other thread hands the work to the main queue.
+void onMainThread(platform::MainQueue::Task work) {
+  GMainContext* context = g_main_context_default();
+  const bool mainThread = g_main_context_is_owner(context) || gettid() == getpid();
+  if (mainThread && g_main_context_acquire(context)) {
+    const std::unique_ptr<GMainContext, decltype(&g_main_context_release)> held(
+        context, &g_main_context_release);
+    work();
+  } else {
+    platform::mainQueue()->post(std::move(work));
+  }
+}
+
+}  // namespace
+
 void Application::didEnterBackground() {
-  NotificationCenter::defaultCenter().post(didEnterBackgroundNotification);
+  onMainThread([] { NotificationCenter::defaultCenter().post(didEnterBackgroundNotification); });
 }
 
 void Application::willEnterForeground() {
-  NotificationCenter::defaultCenter().post(willEnterForegroundNotification);
+  onMainThread([] { NotificationCenter::defaultCenter().post(willEnterForegroundNotification); });
 }
 
 void Application::backgroundTimeWillExpire() {
-  platform::backgroundTasks()->expireAll();
+  onMainThread([] { platform::backgroundTasks()->expireAll(); });
 }
 
 }  // namespace zelvora

@@ -25,9 +25,11 @@ struct Overrides {
   std::map<std::string, std::string> byHost = readOverrides();
 };
 
+// Never destroyed: the websocket I/O thread, which runs until the process ends, reads it while it
+// connects, also during and after exit.
 Overrides& overrides() {
-  static Overrides instance;
-  return instance;
+  static auto* const instance = new Overrides;
+  return *instance;
 }
 
 }  // namespace

@@ -56,7 +56,115 @@ class EventConnection : public EventsTest {
   std::string host() const {
     return std::string(kPlatformHostName) + ":" + std::to_string(platform_->port());
   }
+
+  // Puts a fresh listener with these settings behind ZelvoraEventListener::shared().
+  void listenWith(internal::ReconnectSettings settings) {
+    listener_ = internal::EventListener::create({.delegate = {}, .reconnect = settings});
+    internal::exchangeInternalWebSocketListenerForTesting(listener_);
+  }
 };
+
+// The shipped backoff, made twenty times faster, so that twenty of its seconds pass in one.
+constexpr int kTimeScale = 20;
+constexpr internal::ReconnectSettings kScaledReconnect{
+    .base = internal::ReconnectSettings{}.base / kTimeScale,
+    .cap = internal::ReconnectSettings{}.cap / kTimeScale,
+    .stableAfter = internal::ReconnectSettings{}.stableAfter / kTimeScale};
+constexpr milliseconds kTwentyScaledSeconds = std::chrono::seconds(20) / kTimeScale;
+constexpr std::size_t kStormLimit = 10;
+
+// An app that connects again whenever it hears of a disconnect makes its attempts wait with the
+// listener's own.
+TEST_F(EventConnection, ConnectingOnEveryDisconnectDoesNotStormARefusingPlatform) {
+  listenWith(kScaledReconnect);
+  events().refuseUpgrades(503);
+  auto& center = NotificationCenter::defaultCenter();
+  const auto reconnecting =
+      center.addObserver(std::string(ZelvoraEventListener::websocketDisconnectedNotification),
+                         [] { ZelvoraEventListener::shared().connect(); });
+  ZelvoraEventListener::shared().connect();
+  runMainLoopFor(kTwentyScaledSeconds);
+  center.removeObserver(reconnecting);
+  EXPECT_LT(events().upgradeAttempts(), kStormLimit);
+  EXPECT_GE(events().upgradeAttempts(), 4u);
+}
+
+// Each connection the platform closes at once counts as failed, also when the app reconnects on
+// its own before the close arrives.
+TEST_F(EventConnection, ConnectingOnEachConnectionOrEventDoesNotStormAClosingPlatform) {
+  struct ConnectingDelegate final : RecordingDelegate {
+    using RecordingDelegate::RecordingDelegate;
+    void didReceivePostPaymentOffer(const std::string& imageUrl) override {
+      RecordingDelegate::didReceivePostPaymentOffer(imageUrl);
+      ZelvoraEventListener::shared().connect();
+    }
+  };
+  auto& center = NotificationCenter::defaultCenter();
+  const auto connected = std::string(ZelvoraEventListener::websocketConnectedNotification);
+  for (const bool onEvent : {false, true}) {
+    SCOPED_TRACE(onEvent ? "connecting in a delegate callback" : "connecting on each connection");
+    listenWith(kScaledReconnect);
+    log_.clear();
+    const auto app = std::make_shared<ConnectingDelegate>(log_);
+    ZelvoraEventListener::shared().setDelegate(app);
+    const auto closing = center.addObserver(connected, [&] {
+      events().pushText(eventFrame("post-purchase-offer", {{"image-url", "offer"}}));
+      events().closeAll(true);
+    });
+    const auto reconnecting = center.addObserver(connected, [onEvent] {
+      if (!onEvent) {
+        ZelvoraEventListener::shared().connect();
+      }
+    });
+    ZelvoraEventListener::shared().connect();
+    runMainLoopFor(kTwentyScaledSeconds);
+    center.removeObserver(closing);
+    center.removeObserver(reconnecting);
+    EXPECT_LT(count("connected"), kStormLimit);
+    EXPECT_GE(count("connected"), 3u);
+    runMainLoopFor(milliseconds(50));  // the connects still queued reach this case's listener
+  }
+}
+
+// A connection that was open ends, whatever ends it: the next attempt starts at once, also right
+// after a run of refused attempts made the listener wait.
+TEST_F(EventConnection, TheEndOfAnOpenConnectionIsFollowedAtOnceAfterARunOfFailures) {
+  // After two refusals the next wait would be 0.3 to 0.6 s, and after the connection's end 0.6 to
+  // 1.2 s, were its end counted as one more failure.
+  constexpr internal::ReconnectSettings kSlowBackoff{.base = milliseconds(600),
+                                                     .cap = std::chrono::seconds(30),
+                                                     .stableAfter = std::chrono::seconds(10)};
+  const struct {
+    const char* name;
+    std::function<void()> close;
+  } closes[] = {
+      {"the app's disconnect()", [] { ZelvoraEventListener::shared().disconnect(); }},
+      {"the platform's close", [&] { events().closeAll(true); }},
+      {"a drop", [&] { events().closeAll(false); }},
+      {"a cancelled transaction",
+       [&] {
+         events().pushText(eventFrame("basket-update", {{"state", "cancel-transaction"}}));
+       }},
+      {"a message over the limit",
+       [&] { events().pushText(std::string(internal::WebSocket::maxMessageBytes + 1, ' ')); }},
+  };
+  for (const auto& test : closes) {
+    SCOPED_TRACE(test.name);
+    listenWith(kSlowBackoff);
+    log_.clear();
+    events().refuseUpgrades(503);
+    const auto refused = events().upgradeAttempts() + 2;
+    ZelvoraEventListener::shared().connect();
+    ASSERT_TRUE(runMainLoopUntil([&] { return events().upgradeAttempts() == refused; }));
+    events().refuseUpgrades(std::nullopt);
+    awaitConnection();
+    const auto closed = std::chrono::steady_clock::now();
+    test.close();
+    EXPECT_TRUE(runMainLoopUntil([&] { return events().upgradeAttempts() == refused + 2; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - closed, milliseconds(400));
+    awaitConnection(2);
+  }
+}
 
 TEST_F(EventConnection, TheServerSeesTheDevicesPathTheHostAndBothProtocols) {
   const std::optional<std::string> devices[] = {kDeviceId, std::nullopt};

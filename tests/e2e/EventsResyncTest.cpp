@@ -121,11 +121,27 @@ class Resync : public EventsTest {
              requestsTo(basketPath_ + "/receipt").size() == receipts;
     }));
     runMainLoopFor(milliseconds(50));
+    return calls();
+  }
+
+  // The delegate calls heard since prepare().
+  std::vector<std::string> calls() const {
     std::vector<std::string> calls;
     std::copy_if(log_.begin(), log_.end(), std::back_inserter(calls),
                  [](const auto& entry) { return entry.starts_with("did"); });
     return calls;
   }
+
+  // The platform answers the basket's lookup in this state only after a while, and has its
+  // receipt.
+  void holdLookUp(std::string_view state) {
+    auto held = answer({200, basketIn(state, *stored_.basket->id)});
+    held.delay = kHeld;
+    platform_->script("GET", basketPath_, held);
+    platform_->script("GET", basketPath_ + "/receipt", answer({200, basketReceipt()}));
+  }
+
+  static constexpr milliseconds kHeld{300};
 
   static fake::ScriptedReply answer(const Reply& reply) {
     return {
@@ -172,6 +188,45 @@ TEST_F(Resync, ActsOnlyWhileTheStoredBasketIsTheOneItLookedUp) {
   runMainLoopFor(milliseconds(300));
   EXPECT_EQ(log_, (std::vector<std::string>{"connected", "didUpdateBasket newer"}));
   EXPECT_EQ(Store::basket()->id, "newer");
+}
+
+// The app's own calls store new copies of the same basket while the lookup is under way: the
+// catch-up still acts on it.
+TEST_F(Resync, TheAppsOwnCallsOnTheSameBasketDoNotStopTheCatchUp) {
+  const struct {
+    std::string state;
+    std::vector<std::string> heard;
+  } cases[] = {{"cancel-transaction", {"didCancelTransaction"}},
+               {"complete-transaction", {"didReceiveReceipt receipt-1"}}};
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.state);
+    ASSERT_NO_FATAL_FAILURE(prepare({}));
+    holdLookUp(test.state);
+    Application::willEnterForeground();
+    ASSERT_TRUE(runMainLoopUntil([&] { return requestsTo(basketPath_).size() == 1; }));
+    ASSERT_FALSE(await<Basket>([&](auto done) { api_.getBasket(stored_.basket->id, done); }).error);
+    ASSERT_NE(internal::StoreState::get(&internal::StoreValues::basket), stored_.basket);
+    EXPECT_TRUE(runMainLoopUntil([&] { return calls() == test.heard; }));
+    expectStoreEffect(StoreEffect::transactionCleared, stored_);
+  }
+}
+
+// An event stored another basket while the lookup was under way: the looked-up one is neither
+// stored nor delivered, nor its receipt looked up.
+TEST_F(Resync, AnotherBasketStoredDuringTheLookUpIsKept) {
+  for (const char* state : {"update-basket", "complete-scan", "complete-transaction"}) {
+    SCOPED_TRACE(state);
+    ASSERT_NO_FATAL_FAILURE(prepare({}));
+    holdLookUp(state);
+    Application::willEnterForeground();
+    awaitOpen();
+    events().pushText(eventFrame("basket-update", basketIn("update-basket", "newer")));
+    ASSERT_TRUE(runMainLoopUntil([&] { return requestsTo(basketPath_).size() == 1; }));
+    runMainLoopFor(kHeld + milliseconds(200));
+    EXPECT_EQ(calls(), std::vector<std::string>{"didUpdateBasket newer"});
+    EXPECT_EQ(Store::basket()->id, "newer");
+    EXPECT_EQ(requestsTo(basketPath_ + "/receipt").size(), 0u);
+  }
 }
 
 // The first attempt after the return fails: the listener keeps trying, and the catch-up follows

@@ -1,6 +1,6 @@
 #include "CoreOperations/ClientOperations/AuthenticateShopperOperation.hpp"
 
-#include <zelvora/ZelvoraEventListener.hpp>
+#include "InternalWebSocketListener.hpp"
 
 namespace zelvora::internal {
 
@@ -32,7 +32,7 @@ std::shared_ptr<Session> StoreAuthenticatedSession::record(
 }
 
 void StoreAuthenticatedSession::afterHandOver() {
-  ZelvoraEventListener::shared().connect();
+  connectEventListenerAfterAuthentication();
 }
 
 }  // namespace zelvora::internal
