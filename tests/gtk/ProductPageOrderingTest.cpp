@@ -28,7 +28,7 @@ class ProductPageOrdering : public WebKitPageTest {
   }
 
   std::size_t updates() const { return requestsTo(kUpdatePath).size(); }
-  int summariesShown() { return std::stoi(evaluate("shown")); }
+  std::string summariesShown() { return evaluate("String(shown)"); }
 
   void expectMediumTeeCharged() {
     ASSERT_TRUE(waitForText("receipt-status", "Thank you for your purchase"));
@@ -49,7 +49,7 @@ std::string clicks(const std::vector<std::string>& ids) {
 TEST_F(ProductPageOrdering, ALateReplyForAnEarlierSizeNeverOutlivesTheLaterOne) {
   openWithLateUpdates(300ms, 1);
   evaluate(clicks({"size-options-L", "size-options-M"}));
-  ASSERT_TRUE(runMainLoopUntil([&] { return summariesShown() == 2; }));
+  ASSERT_TRUE(runMainLoopUntil([&] { return summariesShown() == "2"; }));
   EXPECT_EQ(updates(), 2u);
   EXPECT_EQ(text("product-name"), "Trail tee, medium");
   EXPECT_EQ(text("summary-subtotal"), kMediumSubtotal);
@@ -80,7 +80,7 @@ TEST_F(ProductPageOrdering, AFloodOfSkuChangesSendsOnlyTheUpdatesOfTheFirstAndTh
   ASSERT_TRUE(runMainLoopUntil(
       [&] {
         return text("summary-subtotal") == kMediumSubtotal &&
-               summariesShown() == static_cast<int>(updates());
+               summariesShown() == std::to_string(updates());
       },
       20s));
   // Two unless the machine took longer than an update's answer to hand the flood over.
