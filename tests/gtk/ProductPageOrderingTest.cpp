@@ -2,6 +2,8 @@
 // answers: the shopper is charged what the page shows.
 #include "gtk/WebKitPage.hpp"
 
+#include <cstdlib>
+
 namespace zelvora::test {
 namespace {
 
@@ -28,7 +30,10 @@ class ProductPageOrdering : public WebKitPageTest {
   }
 
   std::size_t updates() const { return requestsTo(kUpdatePath).size(); }
-  std::string summariesShown() { return evaluate("String(shown)"); }
+  // 0 also when the page has no counter.
+  std::size_t summariesShown() {
+    return std::strtoul(evaluate("String(shown)").c_str(), nullptr, 10);
+  }
 
   void expectMediumTeeCharged() {
     ASSERT_TRUE(waitForText("receipt-status", "Thank you for your purchase"));
@@ -49,7 +54,7 @@ std::string clicks(const std::vector<std::string>& ids) {
 TEST_F(ProductPageOrdering, ALateReplyForAnEarlierSizeNeverOutlivesTheLaterOne) {
   openWithLateUpdates(300ms, 1);
   evaluate(clicks({"size-options-L", "size-options-M"}));
-  ASSERT_TRUE(runMainLoopUntil([&] { return summariesShown() == "2"; }));
+  ASSERT_TRUE(runMainLoopUntil([&] { return summariesShown() == 2; }));
   EXPECT_EQ(updates(), 2u);
   EXPECT_EQ(text("product-name"), "Trail tee, medium");
   EXPECT_EQ(text("summary-subtotal"), kMediumSubtotal);
@@ -79,8 +84,8 @@ TEST_F(ProductPageOrdering, AFloodOfSkuChangesSendsOnlyTheUpdatesOfTheFirstAndTh
       "  window.webkit.messageHandlers.skuChanged.postMessage(i % 2 ? medium : large);");
   ASSERT_TRUE(runMainLoopUntil(
       [&] {
-        return text("summary-subtotal") == kMediumSubtotal &&
-               summariesShown() == std::to_string(updates());
+        const std::size_t shown = summariesShown();
+        return shown >= 2 && shown == updates() && text("summary-subtotal") == kMediumSubtotal;
       },
       20s));
   // Two unless the machine took longer than an update's answer to hand the flood over.
