@@ -44,13 +44,18 @@ std::optional<std::int64_t> parsePrice(const nlohmann::json& value) {
 
 void DravixActionHandler::userContentController(platform::WebView& sender, std::string_view name,
                                                 const nlohmann::json& body) {
-  if (&sender != webview.get())
+  // Once the shopper has pressed Buy, the page pays for what it shows and changes nothing more.
+  if (&sender != webview.get() || purchaseUnderway_)
     return;
+  using Kind = BasketRequestLane::Kind;
   if (name == page::kSkuChanged) {
     if (!body.is_object())
       return;
     buyNowDict = body;
-    updateBasket(getUpdatedPaymentSummaryJson(), true);
+    awaitTurn(Kind::skuChange,
+              [card = getUpdatedPaymentSummaryJson()](DravixActionHandler& self, TurnHandle turn) {
+                self.updateBasket(card, true, std::move(turn));
+              });
   } else if (name == page::kApplyLoyalty || name == page::kRemoveLoyalty) {
     const auto points = name == page::kApplyLoyalty
                             ? StoreState::get(&StoreValues::shopperLoyaltyPoints)
@@ -59,13 +64,29 @@ void DravixActionHandler::userContentController(platform::WebView& sender, std::
       recordFailure(kLoyaltyNotRedeemed, std::nullopt);
       return;
     }
-    redeemLoyaltyAndUpdateDetails(*points, getUpdatedPaymentSummaryJson());
+    awaitTurn(Kind::loyaltyChange, [points = *points, card = getUpdatedPaymentSummaryJson()](
+                                       DravixActionHandler& self, TurnHandle turn) {
+      self.redeemLoyaltyAndUpdateDetails(points, card, std::move(turn));
+    });
   } else if (name == page::kShowReceipt) {
-    if (!body.is_object() || purchaseUnderway_)
+    if (!body.is_object())
       return;
     buyNowDict = body;
-    payAndDisplayReceipt();
+    purchaseUnderway_ = true;
+    awaitTurn(Kind::purchase, [](DravixActionHandler& self, TurnHandle turn) {
+      self.payAndDisplayReceipt(std::move(turn));
+    });
   }
+}
+
+void DravixActionHandler::awaitTurn(BasketRequestLane::Kind kind, Work work) {
+  basketRequestLane()->enter(kind, [self = shared_from_this(), kind, from = std::weak_ptr(webview),
+                                    work = std::move(work)](TurnHandle turn) {
+    if (self->webview == from.lock())
+      return work(*self, std::move(turn));
+    if (kind == BasketRequestLane::Kind::purchase)
+      self->purchaseUnderway_ = false;
+  });
 }
 
 page::PageObject DravixActionHandler::getUpdatedPaymentSummaryJson() const {
@@ -90,56 +111,60 @@ std::shared_ptr<BasketUpdateParam> DravixActionHandler::buildUpdateBasketParam()
   return update;
 }
 
-void DravixActionHandler::updateBasket(PageObject updatedPaymentSummaryJson, bool updateStores) {
+void DravixActionHandler::updateBasket(PageObject updatedPaymentSummaryJson, bool updateStores,
+                                       TurnHandle turn) {
   const auto update = buildUpdateBasketParam();
   if (!update) {
     recordFailure(kUpdatingBasketFailed, std::nullopt);
     return;
   }
-  ClientAPI::updateBasket(update, [self = shared_from_this(),
-                                   card = std::move(updatedPaymentSummaryJson), updateStores](
-                                      std::shared_ptr<Basket> basket, std::optional<Error> error) {
-    if (error) {
-      self->recordFailure(kUpdatingBasketFailed, error);
-      return;
-    }
-    if (!updateStores)
-      return self->updateProductPageDetails(basket, card, std::nullopt);
-    // The newest item's SKU: another "skuChanged" may have come since.
-    const auto sku = page::textEntry(self->buyNowDict, "sku");
-    if (!sku) {
-      self->recordFailure(kStoresNotFetched, std::nullopt);
-      return self->updateProductPageDetails(basket, card, page::placeholderStores());
-    }
-    const auto merchantId = StoreState::get(&StoreValues::merchantId).value_or("");
-    ClientAPI::getSkuAvailability(
-        merchantId, *sku,
-        [self, basket, card](std::shared_ptr<SkuFulfillment> fulfillment,
-                             std::optional<Error> lookupError) {
-          if (!lookupError && fulfillment && fulfillment->stores && !fulfillment->stores->empty())
-            return self->updateProductPageDetails(basket, card, *fulfillment->stores);
-          self->recordFailure(kStoresNotFetched, lookupError);
-          self->updateProductPageDetails(basket, card, page::placeholderStores());
-        });
-  });
+  ClientAPI::updateBasket(
+      update, [self = shared_from_this(), card = std::move(updatedPaymentSummaryJson), updateStores,
+               turn = std::move(turn)](std::shared_ptr<Basket> basket, std::optional<Error> error) {
+        if (error) {
+          self->recordFailure(kUpdatingBasketFailed, error);
+          return;
+        }
+        if (!updateStores)
+          return self->updateProductPageDetails(basket, card, std::nullopt);
+        // The newest item's SKU: another "skuChanged" may have come since.
+        const auto sku = page::textEntry(self->buyNowDict, "sku");
+        if (!sku) {
+          self->recordFailure(kStoresNotFetched, std::nullopt);
+          return self->updateProductPageDetails(basket, card, page::placeholderStores());
+        }
+        const auto merchantId = StoreState::get(&StoreValues::merchantId).value_or("");
+        ClientAPI::getSkuAvailability(
+            merchantId, *sku,
+            [self, basket, card, turn](std::shared_ptr<SkuFulfillment> fulfillment,
+                                       std::optional<Error> lookupError) {
+              if (!lookupError && fulfillment && fulfillment->stores &&
+                  !fulfillment->stores->empty())
+                return self->updateProductPageDetails(basket, card, *fulfillment->stores);
+              self->recordFailure(kStoresNotFetched, lookupError);
+              self->updateProductPageDetails(basket, card, page::placeholderStores());
+            });
+      });
 }
 
 void DravixActionHandler::redeemLoyaltyAndUpdateDetails(std::int64_t points,
-                                                        PageObject updatedPaymentSummaryJson) {
+                                                        PageObject updatedPaymentSummaryJson,
+                                                        TurnHandle turn) {
   const auto basket = StoreState::get(&StoreValues::basket);
   if (!basket || !basket->id) {
     recordFailure(kLoyaltyNotRedeemed, std::nullopt);
     return;
   }
-  ClientAPI::redeemLoyalty(points, *basket->id,
-                           [self = shared_from_this(), card = std::move(updatedPaymentSummaryJson)](
-                               std::shared_ptr<Basket>, std::optional<Error> error) {
-                             if (error) {
-                               self->recordFailure(kLoyaltyNotRedeemed, error);
-                               return;
-                             }
-                             self->updateBasket(card, false);
-                           });
+  ClientAPI::redeemLoyalty(
+      points, *basket->id,
+      [self = shared_from_this(), card = std::move(updatedPaymentSummaryJson),
+       turn = std::move(turn)](std::shared_ptr<Basket>, std::optional<Error> error) {
+        if (error) {
+          self->recordFailure(kLoyaltyNotRedeemed, error);
+          return;
+        }
+        self->updateBasket(card, false, turn);
+      });
 }
 
 void DravixActionHandler::updateProductPageDetails(

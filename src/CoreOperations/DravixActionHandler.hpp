@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CoreOperations/BasketRequestLane.hpp"
 #include "CoreOperations/ProductPageProtocol.hpp"
 
 #include <zelvora/Error.hpp>
@@ -7,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +26,7 @@ namespace zelvora::internal {
 class DravixActionHandler : public std::enable_shared_from_this<DravixActionHandler> {
  public:
   using PageObject = page::PageObject;
+  using TurnHandle = BasketRequestLane::TurnHandle;
 
   // The page of the latest opening; messages from any other web view are ignored.
   std::shared_ptr<platform::WebView> webview;
@@ -36,36 +39,46 @@ class DravixActionHandler : public std::enable_shared_from_this<DravixActionHand
   std::optional<std::string> receiptJsonString;
 
   // A message the page posted. Names are matched exactly; a "skuChanged" or "showReceipt" whose
-  // body is not an object, and a "showReceipt" while a purchase is under way, are ignored.
+  // body is not an object is ignored, and so is every message from the accepted "showReceipt" to
+  // the end of its purchase. The work of a message waits its turn in the basket lane, and is
+  // dropped when its page has been replaced by then.
   void userContentController(platform::WebView& sender, std::string_view name,
                              const nlohmann::json& body);
 
   // The card part of the payment summary, from the shopper's first payment instrument now.
   PageObject getUpdatedPaymentSummaryJson() const;
   // Puts buyNowDict's item into the basket; on success sends the payment summary, after the stores
-  // of the item's SKU when updateStores is set. A failure is kept in errMsg only.
-  void updateBasket(PageObject updatedPaymentSummaryJson, bool updateStores);
+  // of the item's SKU when updateStores is set. A failure is kept in errMsg only. Holds the turn
+  // until the page has been sent what follows from the reply.
+  void updateBasket(PageObject updatedPaymentSummaryJson, bool updateStores, TurnHandle turn);
   // The basket update for buyNowDict's item: one of it, with its name and price when they are given
   // well, and the stored offer; absent without a stored offer.
   std::shared_ptr<BasketUpdateParam> buildUpdateBasketParam() const;
   // Redeems the points on the stored basket, then updates the basket without a store refresh.
-  void redeemLoyaltyAndUpdateDetails(std::int64_t points, PageObject updatedPaymentSummaryJson);
+  void redeemLoyaltyAndUpdateDetails(std::int64_t points, PageObject updatedPaymentSummaryJson,
+                                     TurnHandle turn);
   // Sends the stores (when given) and then the payment summary with the basket's figures.
   void updateProductPageDetails(const std::shared_ptr<Basket>& updatedBasket,
                                 PageObject paymentSummaryJson,
                                 const std::optional<ModelList<StoreBase>>& storesData);
   // The purchase: shows the receipt page, then completes the scan, pays with the first payment
   // instrument, marks the basket ready for payment, fetches the receipt and fills the page. Each
-  // failure is shown in the page at once and ends the purchase.
-  void payAndDisplayReceipt();
+  // failure is shown in the page at once and ends the purchase. Holds the turn to its end.
+  void payAndDisplayReceipt(TurnHandle turn);
   // Shows the text in the page's error box now.
   void displayErrorMessage(const std::string& errorMsg);
 
  private:
   class Purchase;
+  using Work = std::function<void(DravixActionHandler&, TurnHandle)>;
+
+  // Queues the work of a message of the current page; in its turn it runs if that page is still
+  // the current one.
+  void awaitTurn(BasketRequestLane::Kind kind, Work work);
   // Keeps the failure's text in errMsg, and returns it.
   const std::string& recordFailure(std::string_view prefix, const std::optional<Error>& error);
 
+  // From an accepted "showReceipt" to the end of its purchase.
   bool purchaseUnderway_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "CoreOperations/ProductPageChain.hpp"
 
 #include "APIs/Generated/ClientAPI.hpp"
+#include "CoreOperations/BasketRequestLane.hpp"
 #include "Helpers/StoreState.hpp"
 #include "Platform/MainQueue.hpp"
 #include "Platform/WebView.hpp"
@@ -53,7 +54,16 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
     const bool found =
         !error && fulfillment && fulfillment->stores && !fulfillment->stores->empty();
     cells_->stores = found ? *fulfillment->stores : page::placeholderStores();
+    // The redemption and the update wait for the basket requests of earlier pages, so that no
+    // earlier reply lands after this fill.
+    basketRequestLane()->enter(BasketRequestLane::Kind::pageFill,
+                               [self = shared_from_this()](BasketRequestLane::TurnHandle turn) {
+                                 self->turn_ = std::move(turn);
+                                 self->redeem();
+                               });
+  }
 
+  void redeem() {
     const auto store = StoreState::snapshot();
     const auto& basket = store.basket;
     const auto& points = store.shopperLoyaltyPoints;
@@ -69,10 +79,12 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
     ClientAPI::updateBasket(update_, next(&ProductPageChain::updateStep));
   }
 
+  // A reply of no content brings no basket: the page shows what is known without its figures.
   void updateStep(std::shared_ptr<Basket> basket, std::optional<Error> error) {
-    if (error || !basket)
+    if (error)
       return fail(kItemNotAdded);
-    page::addBasketTotals(cells_->paymentSummary, basket->summary.get(), offer_.get());
+    page::addBasketTotals(cells_->paymentSummary, basket ? basket->summary.get() : nullptr,
+                          offer_.get());
     auto& page = *webview_;
     page.evaluate(page::assignment(page::kProducts, page::modelArray(*cells_->skus)));
     page.evaluate(page::assignment(page::kUserProfile, cells_->userProfile));
@@ -105,7 +117,9 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
     displayErrorMessage(webview_, std::string(text));
   }
 
+  // The chain has ended: the next basket request may go out.
   void complete() {
+    turn_.reset();
     if (auto completion = std::exchange(completion_, nullptr))
       completion(std::nullopt);
   }
@@ -115,6 +129,7 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
   ProductPageCompletion completion_;
   std::shared_ptr<ProductOffer> offer_;
   std::shared_ptr<BasketUpdateParam> update_;
+  BasketRequestLane::TurnHandle turn_;  // from the redemption to the first fill
 };
 
 }  // namespace

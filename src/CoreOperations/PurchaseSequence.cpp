@@ -53,13 +53,18 @@ void addReceipt(page::PageObject& object, const Receipt& receipt,
 }  // namespace
 
 // One purchase, from the scan completion to the receipt. It keeps its own copy of the session it
-// started with and writes that back after each step: a receipt or cancel event that clears the
-// product-page data (the Store's copy among them) meanwhile cannot take the session with it.
+// started with and writes that back after each step, and keeps from its start what the receipt
+// page shows besides the receipt: a receipt or cancel event that clears the product-page data (the
+// Store's copy of the session, the merchant's name and the receipt's style sheet among them)
+// meanwhile cannot take them with it. It holds the basket lane's turn to its end.
 class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purchase> {
  public:
-  explicit Purchase(std::shared_ptr<DravixActionHandler> handler)
-      : handler_(std::move(handler)), receipt_(page::PageObject::object()) {
+  Purchase(std::shared_ptr<DravixActionHandler> handler, TurnHandle turn)
+      : handler_(std::move(handler)), turn_(std::move(turn)), receipt_(page::PageObject::object()) {
     page::putText(receipt_, "productName", page::textEntry(handler_->buyNowDict, "name"));
+    auto store = StoreState::snapshot();
+    merchantName_ = std::move(store.merchantName);
+    receiptCssUrl_ = std::move(store.customReceiptCssUrl);
   }
 
   void start() {
@@ -112,23 +117,22 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     if (error || !reply || !reply->receipt) {
       handler_->displayErrorMessage(handler_->recordFailure(kReceiptNotFetched, error));
     } else {
-      const auto store = StoreState::snapshot();
-      addReceipt(receipt_, *reply->receipt, store.merchantName);
-      fill(store);
+      addReceipt(receipt_, *reply->receipt, merchantName_);
+      fill();
     }
     StoreState::cleanUpDravixData();
-    handler_->purchaseUnderway_ = false;
+    end();
   }
 
-  void fill(const StoreValues& store) {
+  void fill() {
     handler_->receiptJsonString = page::jsonText(receipt_);
     const auto& webview = handler_->webview;
     if (!webview)
       return;
-    if (store.customReceiptCssUrl) {
+    if (receiptCssUrl_) {
       page::PageObject config = page::PageObject::object();
-      page::putText(config, "merchantName", store.merchantName);
-      config["css"] = *store.customReceiptCssUrl;
+      page::putText(config, "merchantName", merchantName_);
+      config["css"] = *receiptCssUrl_;
       webview->evaluate(page::assignment(page::kConfig, config));
     }
     webview->evaluate(std::string(page::kReceipt) + " = " + *handler_->receiptJsonString);
@@ -142,23 +146,34 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
       store.instantBuySession = nullptr;
     });
     handler_->displayErrorMessage(handler_->recordFailure(prefix, error));
+    end();
+  }
+
+  // The page may change the basket again, and the next basket request go out.
+  void end() {
     handler_->purchaseUnderway_ = false;
+    turn_.reset();
   }
 
   std::shared_ptr<DravixActionHandler> handler_;
+  TurnHandle turn_;
   page::PageObject receipt_;
+  std::optional<std::string> merchantName_;
+  std::optional<std::string> receiptCssUrl_;
   decltype(StoreValues::session) session_;
   std::shared_ptr<MobilePos> readyForPayment_;
 };
 
-void DravixActionHandler::payAndDisplayReceipt() {
+void DravixActionHandler::payAndDisplayReceipt(TurnHandle turn) {
   const auto resource = platform::frameworkBundle()->pathForResource("thankyou", "html");
-  if (!resource)
+  if (!resource) {
+    purchaseUnderway_ = false;
     return;
+  }
   if (const auto text = receiptPageText(*resource); text && webview)
     webview->loadHTML(*text, platform::fileAddress(*resource));
   purchaseUnderway_ = true;
-  std::make_shared<Purchase>(shared_from_this())->start();
+  std::make_shared<Purchase>(shared_from_this(), std::move(turn))->start();
 }
 
 }  // namespace zelvora::internal

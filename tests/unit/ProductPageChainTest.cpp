@@ -2,6 +2,10 @@
 #include "CoreOperations/ProductPageChain.hpp"
 #include "unit/ProductPageFixture.hpp"
 
+#include <atomic>
+#include <future>
+#include <thread>
+
 namespace zelvora::test {
 namespace {
 
@@ -143,6 +147,99 @@ TEST_F(ProductPageChain, BasketFiguresTheUpdateLacksAreLeftOut) {
                                                                {"cardAlias", "Travel credit"},
                                                                {"tax", "7"},
                                                                {"value", "500"}}));
+}
+
+TEST_F(ProductPageChain, AnUpdateOfNoContentIsNoFailureAndFillsThePageWithWhatIsKnown) {
+  platform_->script("POST", "/api/client/pos/update-basket", {.status = 204});
+  EXPECT_FALSE(open().error);
+  const auto& ran = view().statements;
+  ASSERT_EQ(ran.size(), 6u);
+  EXPECT_EQ(ran[5], "populateProductDetails()");
+  EXPECT_EQ(
+      parseStatement(ran[2]).second,
+      Json({{"cardNumber", "************1881"}, {"cardAlias", "Travel credit"}, {"value", "500"}}));
+}
+
+// Where the web views the SDK makes are destroyed.
+struct Releases {
+  const std::thread::id mainThread = std::this_thread::get_id();
+  std::atomic<int> onMainThread = 0;
+  std::atomic<int> elsewhere = 0;
+};
+
+class ReleaseNotingWebView final : public platform::WebView {
+ public:
+  explicit ReleaseNotingWebView(std::shared_ptr<Releases> releases)
+      : releases_(std::move(releases)) {}
+  ~ReleaseNotingWebView() override {
+    ++(std::this_thread::get_id() == releases_->mainThread ? releases_->onMainThread
+                                                           : releases_->elsewhere);
+  }
+  void attachTo(GtkWidget*) override {}
+
+ protected:
+  void startLoading(const std::string&, const std::string&) override {}
+  void run(const std::string&) override {}
+
+ private:
+  std::shared_ptr<Releases> releases_;
+};
+
+class ReleaseNotingFactory final : public platform::WebViewFactory {
+ public:
+  explicit ReleaseNotingFactory(std::shared_ptr<Releases> releases)
+      : releases_(std::move(releases)) {}
+  std::shared_ptr<platform::WebView> make(const std::vector<std::string>&,
+                                          platform::ScriptMessageHandler,
+                                          platform::ViewSize) override {
+    return std::make_shared<ReleaseNotingWebView>(releases_);
+  }
+  platform::ViewSize screenSize() override { return {390, 844}; }
+
+ private:
+  std::shared_ptr<Releases> releases_;
+};
+
+// The main queue, where a thread that posts waits until its task has run and been destroyed: what
+// that thread still holds of the task's objects afterwards, it lets go of last.
+class HandOverQueue final : public platform::MainQueue {
+ public:
+  explicit HandOverQueue(std::shared_ptr<platform::MainQueue> queue) : queue_(std::move(queue)) {}
+  void post(Task task) override {
+    if (std::this_thread::get_id() == mainThread_)
+      return queue_->post(std::move(task));
+    auto handedOver = std::make_shared<std::promise<void>>();
+    auto done = handedOver->get_future();
+    queue_->post([task = std::move(task), handedOver]() mutable {
+      task();
+      task = nullptr;
+      handedOver->set_value();
+    });
+    done.wait_for(std::chrono::seconds(10));
+  }
+  void postAfter(std::chrono::milliseconds delay, Task task) override {
+    queue_->postAfter(delay, std::move(task));
+  }
+
+ private:
+  const std::thread::id mainThread_ = std::this_thread::get_id();
+  std::shared_ptr<platform::MainQueue> queue_;
+};
+
+TEST_F(ProductPageChain, AViewThatOnlyItsChainStillHoldsIsReleasedOnTheMainThread) {
+  const auto releases = std::make_shared<Releases>();
+  platform::setWebViewFactoryForTesting(std::make_shared<ReleaseNotingFactory>(releases));
+  platform::setMainQueueForTesting(std::make_shared<HandOverQueue>(queue_));
+  // The second page becomes the current one while the first one's chain runs.
+  int completions = 0;
+  for (int page = 0; page < 2; ++page)
+    api_.displayProductPage(container_, kOfferCode, {},
+                            [&completions](std::optional<Error>) { ++completions; });
+  EXPECT_TRUE(runMainLoopUntil(
+      [&] { return completions == 2 && releases->onMainThread + releases->elsewhere == 1; }));
+  platform::setMainQueueForTesting(queue_);
+  EXPECT_EQ(releases->elsewhere, 0);
+  EXPECT_EQ(releases->onMainThread, 1);
 }
 
 }  // namespace

@@ -133,5 +133,64 @@ TEST_F(ProductPageMessages, EachOpeningStartsWithoutTheItemOfTheLast) {
   EXPECT_EQ(bodyOf("/api/client/pos/update-basket")["items"], Json::parse(R"([{"qty":1.0}])"));
 }
 
+std::string availabilityOf(const std::string& sku) {
+  return "GET /api/client/pos/sku-availability/merchant/" + testCredentials().merchantId + "/sku/" +
+         sku;
+}
+
+// How many of the view's statements set this variable or call this function.
+std::ptrdiff_t ranCount(const RecordingWebView& view, const std::string& name) {
+  return std::count_if(view.statements.begin(), view.statements.end(), [&](const auto& statement) {
+    return parseStatement(statement).first == name;
+  });
+}
+
+TEST_F(ProductPageMessages, MessagesWaitTheirTurnAndALaterOneReplacesTheWaitingOneOfItsKind) {
+  open();
+  platform_->clearRequests();
+  view().statements.clear();
+  platform_->script("POST", "/api/client/pos/update-basket",
+                    {.delay = std::chrono::milliseconds(200), .times = 1});
+  const Json mediumTee = {{"sku", "trail-tee-m"}, {"name", "Trail tee, medium"}, {"price", 2500}};
+  view().post("skuChanged", kLargeTee);  // goes out at once
+  view().post("skuChanged", mediumTee);
+  view().post("removeLoyalty");
+  view().post("applyLoyalty");           // replaces "removeLoyalty"
+  view().post("skuChanged", mediumTee);  // replaces the first medium, behind "applyLoyalty"
+  ASSERT_TRUE(runMainLoopUntil([&] { return ranCount(view(), "ib_paymentSummary") == 3; }));
+
+  // Each request went out once the one before had been answered and its figures shown.
+  const std::string update = "POST /api/client/pos/update-basket";
+  EXPECT_EQ(calls(), (std::vector<std::string>{update, availabilityOf("trail-tee-m"),
+                                               "POST /api/client/basket/loyalty", update, update,
+                                               availabilityOf("trail-tee-m")}));
+  EXPECT_EQ(bodyOf("/api/client/basket/loyalty")["points"], 500);
+  const auto updates = requestsTo("/api/client/pos/update-basket");
+  for (std::size_t i = 0; i < updates.size(); ++i)
+    EXPECT_EQ(Json::parse(updates[i].body)["items"][0]["sku"],
+              i == 0 ? "trail-tee-l" : "trail-tee-m");
+  const auto& ran = view().statements;
+  ASSERT_EQ(ran.back(), "setUpdatedPaymentSummary()");
+  const Json summary = parseStatement(ran[ran.size() - 2]).second;
+  EXPECT_EQ(summary["subtotal"], "2500");
+  EXPECT_EQ(summary["cashRewards"], "500");
+}
+
+TEST_F(ProductPageMessages, AReplacedPagesWaitingMessagesAreDroppedAndItsRepliesComeBeforeTheFill) {
+  open();
+  platform_->clearRequests();
+  platform_->script("POST", "/api/client/pos/update-basket",
+                    {.delay = std::chrono::milliseconds(300), .times = 1});
+  view().post("skuChanged", kLargeTee);
+  view().post("removeLoyalty");
+  open();
+  // The late reply's figures, and then the new page's own.
+  ASSERT_TRUE(runMainLoopUntil([&] { return ranCount(view(), "ib_paymentSummary") == 2; }));
+  EXPECT_EQ(view().statements.back(), "populateProductDetails()");
+  const auto redemptions = requestsTo("/api/client/basket/loyalty");
+  ASSERT_EQ(redemptions.size(), 1u);
+  EXPECT_EQ(Json::parse(redemptions[0].body)["points"], 500);
+}
+
 }  // namespace
 }  // namespace zelvora::test

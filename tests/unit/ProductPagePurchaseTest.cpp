@@ -113,5 +113,22 @@ TEST_F(ProductPagePurchase, OnePurchaseAtATimeWhoseSessionSurvivesAClearingEvent
   EXPECT_EQ(store().session, session);
 }
 
+TEST_F(ProductPagePurchase, WhatTheReceiptPageShowsBesideTheReceiptIsKeptFromTheStart) {
+  internal::StoreState::set(&internal::StoreValues::merchantName, "Harbour Outfitters");
+  open(kOfferCode, {{"receiptCssUrl", "https://cdn.example/receipt.css"}});
+  const std::string lookup = receiptPath(ids_.basketId);
+  platform_->script("GET", lookup, {.delay = std::chrono::milliseconds(200)});
+  view().post("showReceipt", kMediumTee);
+  ASSERT_TRUE(runMainLoopUntil([&] { return !requestsTo(lookup).empty(); }));
+  // The receipt event that follows the payment clears the page data before the receipt comes.
+  internal::StoreState::cleanUpDravixData();
+  ASSERT_TRUE(waitForStatement("setValues()"));
+  const auto& ran = view().statements;
+  EXPECT_EQ(
+      parseStatement(ran[ran.size() - 3]).second,
+      Json({{"merchantName", "Harbour Outfitters"}, {"css", "https://cdn.example/receipt.css"}}));
+  EXPECT_EQ(parseStatement(ran[ran.size() - 2]).second["merchantName"], "Harbour Outfitters");
+}
+
 }  // namespace
 }  // namespace zelvora::test

@@ -127,7 +127,7 @@ void execute(const Query& query, Completion<T> completion) {
   }
   Networking::sharedManager()
       .request(std::move(request).value())
-      ->whenFinished([completion = std::move(completion)](CancellableRequest& finished) {
+      ->whenFinished([completion = std::move(completion)](CancellableRequest& finished) mutable {
         internal::trace::mark(internal::trace::Handoff::replyParsing);
         const auto& response = finished.response();
         QueryResponse<Json> serialized{
@@ -135,13 +135,16 @@ void execute(const Query& query, Completion<T> completion) {
             response ? std::optional<int>(response->statusCode) : std::nullopt,
             serializeJSON(response, finished.takeData(), finished.error())};
         internal::trace::mark(internal::trace::Handoff::replyParsed);
-        platform::mainQueue()->post([completion, serialized = std::move(serialized)]() mutable {
-          internal::trace::mark(internal::trace::Handoff::completionStarted);
-          // The reply's document is gone before the app sees the models made from it.
-          const auto result = respond<T>(std::move(serialized));
-          internal::trace::mark(internal::trace::Handoff::completionCalled);
-          complete(completion, result);
-        });
+        // Moved, not copied: what the completion holds (a web view among others) is let go on
+        // the main thread, never by this step's thread.
+        platform::mainQueue()->post(
+            [completion = std::move(completion), serialized = std::move(serialized)]() mutable {
+              internal::trace::mark(internal::trace::Handoff::completionStarted);
+              // The reply's document is gone before the app sees the models made from it.
+              const auto result = respond<T>(std::move(serialized));
+              internal::trace::mark(internal::trace::Handoff::completionCalled);
+              complete(completion, result);
+            });
       });
 }
 
