@@ -75,13 +75,15 @@ struct Connected {
                    [](bool, std::optional<Error>) {});
     ZelvoraEventListener::shared().setDelegate(delegate);
     bool connected = false;
-    NotificationCenter::defaultCenter().addObserver(
-        std::string(ZelvoraEventListener::websocketConnectedNotification),
-        [&connected] { connected = true; });
+    auto& center = NotificationCenter::defaultCenter();
+    const auto observer =
+        center.addObserver(std::string(ZelvoraEventListener::websocketConnectedNotification),
+                           [&connected] { connected = true; });
     ZelvoraEventListener::shared().connect();
     while (!connected || fake.events().openConnections() != 1) {
       iterateMainContext();
     }
+    center.removeObserver(observer);
   }
 
   // Pushes the frames and runs the main loop until the delegate heard them all; returns the
@@ -135,7 +137,7 @@ void PeakMemoryUnderAFloodOfLargeFrames(benchmark::State& state) {
   for (auto _ : state) {
     std::ofstream("/proc/self/clear_refs") << "5";  // the high-water mark starts again from here
     const long idle = statusKibibytes("VmRSS");
-    const auto longest = app.flood(kFrames, [&](std::size_t i) {
+    const auto longest = app.flood(kFrames, [imageUrlLength](std::size_t i) {
       return offerFrame(std::string(imageUrlLength, static_cast<char>('a' + i % 26)));
     });
     if (!longest) {

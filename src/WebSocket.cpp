@@ -38,8 +38,8 @@ constexpr auto kOpeningTime = std::chrono::seconds(30);
 // connection.
 constexpr auto kClosingTime = std::chrono::seconds(1);
 // An open connection that receives nothing for this long, not even the answer to the ping it
-// sends halfway, is dropped. A closing handshake the server starts, or that a protocol error
-// starts, and that the server does not finish ends at the next half of it.
+// sends halfway, is dropped. A closing handshake that the server, or a protocol error in what it
+// sent, starts and that it then leaves unfinished ends within half of this.
 constexpr auto kIdleLimit = std::chrono::seconds(10);
 
 struct Address {
