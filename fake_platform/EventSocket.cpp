@@ -39,16 +39,25 @@ using UpgradeRequest = http::request<http::string_body>;
 constexpr std::string_view kProtocol = "chat";
 constexpr auto kHandshakeTime = std::chrono::seconds(10);
 
-struct Frame {
-  bool text = true;
-  std::string payload;
+using Headers = std::vector<std::pair<std::string, std::string>>;
+
+// What a connection writes next, in the order pushed: `count` payloads of one kind, each made by
+// payloadAt(i) when its turn comes; or its going silent.
+struct Output {
+  enum class Kind { text, binary, raw, silence } kind = Kind::text;
+  std::size_t count = 1;
+  std::function<std::string(std::size_t)> payloadAt;
 };
+
+Output fixed(Output::Kind kind, std::string payload) {
+  return {kind, 1, [payload = std::move(payload)](std::size_t) { return payload; }};
+}
 
 // One open websocket, as the server reaches it from any thread.
 class Link {
  public:
   virtual ~Link() = default;
-  virtual void push(Frame frame) = 0;
+  virtual void push(Output output) = 0;
   virtual void close(bool cleanly) = 0;
   virtual const std::string& deviceId() const = 0;
 };
@@ -57,6 +66,7 @@ class Link {
 struct Registry {
   mutable std::mutex mutex;
   std::optional<int> refusal;
+  std::optional<Headers> replyHeaders;
   bool holding = false;
   std::vector<std::function<void()>> held;  // the answers of held upgrade requests
   std::size_t attempts = 0;
@@ -80,6 +90,11 @@ struct Registry {
   std::optional<int> currentRefusal() const {
     std::lock_guard lock(mutex);
     return refusal;
+  }
+
+  Headers currentReplyHeaders() const {
+    std::lock_guard lock(mutex);
+    return replyHeaders.value_or(Headers{{"Sec-WebSocket-Protocol", std::string(kProtocol)}});
   }
 
   void add(std::weak_ptr<Link> link) {
@@ -173,9 +188,9 @@ class Connection final : public Link, public std::enable_shared_from_this<Connec
     }
   }
 
-  void push(Frame frame) override {
-    asio::post(ws_.get_executor(), [self = this->shared_from_this(), frame = std::move(frame)] {
-      self->outbox_.push_back(std::move(frame));
+  void push(Output output) override {
+    asio::post(ws_.get_executor(), [self = this->shared_from_this(), output = std::move(output)] {
+      self->outbox_.push_back(std::move(output));
       if (self->open_ && self->outbox_.size() == 1) {
         self->writeNext();
       }
@@ -205,9 +220,12 @@ class Connection final : public Link, public std::enable_shared_from_this<Connec
         !view(request_.target()).starts_with(kEventSocketPathPrefix)) {
       return refuse(request_, refusal.value_or(400));
     }
-    ws_.set_option(websocket::stream_base::decorator([](websocket::response_type& response) {
-      response.set(http::field::sec_websocket_protocol, std::string(kProtocol));
-    }));
+    ws_.set_option(websocket::stream_base::decorator(
+        [headers = registry_->currentReplyHeaders()](websocket::response_type& response) {
+          for (const auto& [name, value] : headers) {
+            response.set(name, value);
+          }
+        }));
     // Frames pushed from now on wait for the handshake to complete.
     registry_->add(this->weak_from_this());
     ws_.async_accept(request_, [self = this->shared_from_this()](beast::error_code ec) {
@@ -261,14 +279,37 @@ class Connection final : public Link, public std::enable_shared_from_this<Connec
   }
 
   void writeNext() {
-    ws_.text(outbox_.front().text);
-    ws_.async_write(asio::buffer(outbox_.front().payload),
-                    [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
-                      self->outbox_.pop_front();
-                      if (!ec && !self->outbox_.empty()) {
-                        self->writeNext();
-                      }
-                    });
+    const Output& output = outbox_.front();
+    if (output.kind == Output::Kind::silence) {
+      return goSilent();
+    }
+    writing_ = output.payloadAt(written_);
+    auto next = [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+      if (++self->written_ == self->outbox_.front().count) {
+        self->written_ = 0;
+        self->outbox_.pop_front();
+      }
+      if (!ec && !self->outbox_.empty()) {
+        self->writeNext();
+      }
+    };
+    if (output.kind == Output::Kind::raw) {
+      return asio::async_write(ws_.next_layer(), asio::buffer(writing_), std::move(next));
+    }
+    ws_.text(output.kind == Output::Kind::text);
+    ws_.async_write(asio::buffer(writing_), std::move(next));
+  }
+
+  // Ends the read under way without closing anything and leaves the socket alone from then on,
+  // kept open by a wait that only an error on it (or the server's end) completes.
+  void goSilent() {
+    markClosed();
+    outbox_.clear();
+    auto& socket = beast::get_lowest_layer(ws_).socket();
+    beast::error_code ignored;
+    socket.cancel(ignored);
+    socket.async_wait(tcp::socket::wait_error,
+                      [self = this->shared_from_this()](beast::error_code) {});
   }
 
   void markClosed() {
@@ -283,7 +324,9 @@ class Connection final : public Link, public std::enable_shared_from_this<Connec
   beast::flat_buffer buffer_;
   beast::flat_buffer inbox_;
   UpgradeRequest request_;
-  std::deque<Frame> outbox_;
+  std::deque<Output> outbox_;
+  std::size_t written_ = 0;  // of the front output's payloads
+  std::string writing_;
   std::string deviceId_;
   bool open_ = false;
 };
@@ -368,10 +411,10 @@ struct EventSocketServer::Impl {
     done.get_future().get();
   }
 
-  void push(const std::optional<std::string>& deviceId, const Frame& frame) const {
+  void push(const std::optional<std::string>& deviceId, const Output& output) const {
     for (const auto& link : registry->openLinks()) {
       if (!deviceId || link->deviceId() == *deviceId) {
-        link->push(frame);
+        link->push(output);
       }
     }
   }
@@ -404,15 +447,35 @@ void EventSocketServer::adopt(std::shared_ptr<HandedOverConnection> connection,
 }
 
 void EventSocketServer::pushText(std::string text) {
-  impl_->push(std::nullopt, {true, std::move(text)});
+  impl_->push(std::nullopt, fixed(Output::Kind::text, std::move(text)));
 }
 
 void EventSocketServer::pushTextTo(const std::string& deviceId, std::string text) {
-  impl_->push(deviceId, {true, std::move(text)});
+  impl_->push(deviceId, fixed(Output::Kind::text, std::move(text)));
 }
 
 void EventSocketServer::pushBinary(std::string bytes) {
-  impl_->push(std::nullopt, {false, std::move(bytes)});
+  impl_->push(std::nullopt, fixed(Output::Kind::binary, std::move(bytes)));
+}
+
+void EventSocketServer::pushTexts(std::size_t count,
+                                  std::function<std::string(std::size_t index)> frameAt) {
+  if (count > 0) {
+    impl_->push(std::nullopt, {Output::Kind::text, count, std::move(frameAt)});
+  }
+}
+
+void EventSocketServer::pushRaw(std::string bytes) {
+  impl_->push(std::nullopt, fixed(Output::Kind::raw, std::move(bytes)));
+}
+
+void EventSocketServer::goSilent() {
+  impl_->push(std::nullopt, {Output::Kind::silence, 1, {}});
+}
+
+void EventSocketServer::replyWithHeaders(std::optional<Headers> headers) {
+  std::lock_guard lock(impl_->registry->mutex);
+  impl_->registry->replyHeaders = std::move(headers);
 }
 
 void EventSocketServer::closeAll(bool cleanly) {

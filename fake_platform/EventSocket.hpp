@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fake_platform/Http.hpp"
@@ -23,9 +25,9 @@ struct EventSocketHandshake {
 };
 
 // Accepts websockets on "/api/client/ws/<device id>" that offer the protocol "chat" (answered
-// with "chat"), and pushes frames to them; reads nothing from them but their close. Either
-// attached to the fake platform's HTTP port, which hands it the upgrade requests, or listening on a
-// loopback port of its own, plain or with TLS. Every member is safe from any thread.
+// with "chat"), and pushes frames to them; reads nothing from them but pings and their close.
+// Either attached to the fake platform's HTTP port, which hands it the upgrade requests, or
+// listening on a loopback port of its own, plain or with TLS. Every member is safe from any thread.
 class EventSocketServer {
  public:
   // Attached: serves only the connections given to adopt().
@@ -46,11 +48,23 @@ class EventSocketServer {
   void pushText(std::string text);
   void pushTextTo(const std::string& deviceId, std::string text);
   void pushBinary(std::string bytes);
+  // `count` text frames for every open connection, frame i made by frameAt(i) only when its turn
+  // comes, so that a flood of any length holds one frame at a time.
+  void pushTexts(std::size_t count, std::function<std::string(std::size_t index)> frameAt);
+  // Bytes written to every open connection as they are, in their turn: what the server's own
+  // websocket would never write (a close frame ahead of silence, a frame with a reserved opcode).
+  void pushRaw(std::string bytes);
+  // Every open connection, once what was pushed before is written, goes silent: it reads and writes
+  // nothing more, answers no ping and keeps its TCP connection open until the server goes.
+  void goSilent();
   // Closes every open connection: with a close frame ("normal closure"), or abruptly, without one.
   void closeAll(bool cleanly);
   // Answers later upgrade requests with this HTTP status instead of accepting them; nullopt
   // accepts again.
   void refuseUpgrades(std::optional<int> status);
+  // Headers that later accepted upgrades' 101 replies carry in place of "Sec-WebSocket-Protocol:
+  // chat" (a protocol or an extension the client did not ask for); nullopt for that one again.
+  void replyWithHeaders(std::optional<std::vector<std::pair<std::string, std::string>>> headers);
   // Leaves later upgrade requests unanswered, their connections open, until released: then they
   // are answered as the server would have.
   void holdUpgrades(bool hold);
@@ -61,7 +75,7 @@ class EventSocketServer {
 
   // Upgrade requests received, refused ones included.
   std::size_t upgradeAttempts() const;
-  // Websockets open now.
+  // Websockets open now, silent ones not counted.
   std::size_t openConnections() const;
   std::vector<EventSocketHandshake> handshakes() const;
 

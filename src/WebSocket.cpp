@@ -8,12 +8,13 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/ssl.hpp>
-#include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/ssl.hpp>
 #include <boost/beast/websocket.hpp>
 #include <boost/beast/websocket/ssl.hpp>
 
+#include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <mutex>
 #include <thread>
@@ -33,8 +34,13 @@ using PlainStream = websocket::stream<beast::tcp_stream>;
 using TlsStream = websocket::stream<beast::ssl_stream<beast::tcp_stream>>;
 
 constexpr auto kOpeningTime = std::chrono::seconds(30);
-// How long a close waits for the server's answering close frame before dropping the connection.
+// How long a close of ours waits for the server's answering close frame before dropping the
+// connection.
 constexpr auto kClosingTime = std::chrono::seconds(1);
+// An open connection that receives nothing for this long, not even the answer to the ping it
+// sends halfway, is dropped. A closing handshake that the server, or a protocol error in what it
+// sent, starts and that it then leaves unfinished ends within half of this.
+constexpr auto kIdleLimit = std::chrono::seconds(10);
 
 struct Address {
   bool secure = false;
@@ -92,14 +98,40 @@ asio::io_context& ioContext() {
   return runner->io;
 }
 
-struct CertificateAuthority {
+struct TestingSettings {
   std::mutex mutex;
   std::optional<std::string> pemFile;
+  std::optional<std::chrono::milliseconds> idleLimit;
 };
 
-CertificateAuthority& testingAuthority() {
-  static auto* const authority = new CertificateAuthority;
-  return *authority;
+TestingSettings& testingSettings() {
+  static auto* const settings = new TestingSettings;
+  return *settings;
+}
+
+std::chrono::milliseconds idleLimit() {
+  auto& settings = testingSettings();
+  std::lock_guard lock(settings.mutex);
+  return settings.idleLimit.value_or(kIdleLimit);
+}
+
+// Frames waiting for the main thread over every socket, for tests; written on the I/O thread.
+struct Backlog {
+  std::atomic<std::size_t> frames{0};
+  std::atomic<std::size_t> peakFrames{0};
+};
+
+Backlog& backlog() {
+  static auto* const instance = new Backlog;
+  return *instance;
+}
+
+std::string_view view(beast::string_view text) {
+  return {text.data(), text.size()};
+}
+
+bool isBlank(std::string_view text) {
+  return text.find_first_not_of(" \t") == std::string_view::npos;
 }
 
 std::unique_ptr<ssl::context> clientTlsContext() {
@@ -107,10 +139,10 @@ std::unique_ptr<ssl::context> clientTlsContext() {
   beast::error_code ignored;
   context->set_default_verify_paths(ignored);
   {
-    auto& authority = testingAuthority();
-    std::lock_guard lock(authority.mutex);
-    if (authority.pemFile) {
-      context->load_verify_file(*authority.pemFile, ignored);
+    auto& settings = testingSettings();
+    std::lock_guard lock(settings.mutex);
+    if (settings.pemFile) {
+      context->load_verify_file(*settings.pemFile, ignored);
     }
   }
   context->set_verify_mode(ssl::verify_peer);
@@ -120,15 +152,16 @@ std::unique_ptr<ssl::context> clientTlsContext() {
 }  // namespace
 
 // One connection's life, on the I/O thread: resolve, connect, TLS, upgrade, then read until the
-// end. Every step that fails ends it, and the end is reported once.
+// end. Every step that fails ends it, and the end is reported once. A frame read waits for the main
+// thread to take it; while maxFramesWaiting frames or maxBytesWaiting bytes wait, nothing more is
+// read, and TCP holds the rest.
 class WebSocket::Session : public std::enable_shared_from_this<Session> {
  public:
   Session(std::string url, std::vector<std::string> protocols, WebSocketEvents events)
       : url_(std::move(url)),
         protocols_(std::move(protocols)),
         events_(std::move(events)),
-        resolver_(ioContext()),
-        closeTimer_(ioContext()) {}
+        resolver_(ioContext()) {}
 
   void start() {
     if (state_ != State::idle) {
@@ -173,7 +206,8 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
         return dropConnection();
       case State::open:
         state_ = State::closing;
-        return closeCleanly();
+        // A closing handshake that is already under way, or a stream that failed, ends here.
+        return isOpen() ? closeCleanly() : end();
       case State::closing:
       case State::ended:
         return;
@@ -246,11 +280,7 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
     withStream([&](auto& ws) {
       // From here the websocket keeps its own time limits.
       beast::get_lowest_layer(ws).expires_never();
-      websocket::stream_base::timeout timeout{};
-      timeout.handshake_timeout = kOpeningTime;
-      timeout.idle_timeout = websocket::stream_base::none();
-      timeout.keep_alive_pings = false;
-      ws.set_option(timeout);
+      ws.set_option(timeouts(kOpeningTime));
       ws.set_option(websocket::stream_base::decorator(
           [protocols = joinedProtocols()](websocket::request_type& request) {
             if (!protocols.empty()) {
@@ -258,16 +288,42 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
             }
           }));
       ws.read_message_max(maxMessageBytes);
-      ws.async_handshake(address_.authority, address_.target,
-                         [self = shared_from_this()](beast::error_code ec) {
-                           if (ec || self->state_ != State::opening) {
-                             return self->end();
-                           }
-                           self->state_ = State::open;
-                           self->deliver(self->events_.didConnect);
-                           self->read();
-                         });
+      ws.async_handshake(
+          response_, address_.authority, address_.target,
+          [self = shared_from_this()](beast::error_code ec) {
+            if (ec || self->state_ != State::opening || !self->agreedToOffer()) {
+              return self->end();
+            }
+            self->state_ = State::open;
+            // The handshake's limit now bounds the closing handshake.
+            self->withStream([&](auto& open) { open.set_option(self->timeouts(kClosingTime)); });
+            self->deliver(self->events_.didConnect);
+            self->readWhileRoom();
+          });
     });
+  }
+
+  websocket::stream_base::timeout timeouts(std::chrono::seconds handshakeLimit) const {
+    websocket::stream_base::timeout timeout{};
+    timeout.handshake_timeout = handshakeLimit;
+    timeout.idle_timeout = idleLimit_;
+    timeout.keep_alive_pings = true;
+    return timeout;
+  }
+
+  // Whether the server's reply takes up nothing the client did not offer: at most one protocol,
+  // one of those offered, and no extension, since the client offers none.
+  bool agreedToOffer() const {
+    if (response_.count(http::field::sec_websocket_protocol) > 1) {
+      return false;
+    }
+    const auto protocol = response_.find(http::field::sec_websocket_protocol);
+    if (protocol != response_.end() && std::find(protocols_.begin(), protocols_.end(),
+                                                 view(protocol->value())) == protocols_.end()) {
+      return false;
+    }
+    const auto [first, last] = response_.equal_range(http::field::sec_websocket_extensions);
+    return std::all_of(first, last, [](const auto& field) { return isBlank(view(field.value())); });
   }
 
   std::string joinedProtocols() const {
@@ -278,14 +334,26 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
     return joined;
   }
 
-  void read() {
+  bool isOpen() {
+    bool open = false;
+    withStream([&](auto& ws) { open = ws.is_open(); });
+    return open;
+  }
+
+  void readWhileRoom() {
+    if (reading_ || state_ != State::open || framesWaiting_ >= maxFramesWaiting ||
+        bytesWaiting_ >= maxBytesWaiting) {
+      return;
+    }
+    reading_ = true;
     withStream([&](auto& ws) {
       ws.async_read(buffer_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
+        self->reading_ = false;
         if (ec) {
           return self->end();
         }
         self->received();
-        self->read();
+        self->readWhileRoom();
       });
     });
   }
@@ -294,25 +362,40 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
     bool text = false;
     withStream([&](auto& ws) { text = ws.got_text(); });
     if (text && state_ == State::open && events_.didReceiveText) {
-      platform::mainQueue()->post(
-          [callback = events_.didReceiveText, frame = beast::buffers_to_string(buffer_.data())] {
-            callback(frame);
-          });
+      handOver(beast::buffers_to_string(buffer_.data()));
     }
     buffer_.consume(buffer_.size());
   }
 
+  // Posts the frame to the main thread, which gives its room back as it takes it.
+  void handOver(std::string frame) {
+    const std::size_t bytes = frame.size();
+    ++framesWaiting_;
+    bytesWaiting_ += bytes;
+    auto& waiting = backlog();
+    const std::size_t frames = ++waiting.frames;
+    std::size_t peak = waiting.peakFrames;
+    while (peak < frames && !waiting.peakFrames.compare_exchange_weak(peak, frames)) {
+    }
+    platform::mainQueue()->post(
+        [self = shared_from_this(), frame = std::move(frame), bytes]() mutable {
+          asio::post(ioContext(), [self, bytes] { self->taken(bytes); });
+          self->events_.didReceiveText(std::move(frame));
+        });
+  }
+
+  void taken(std::size_t bytes) {
+    --framesWaiting_;
+    bytesWaiting_ -= bytes;
+    --backlog().frames;
+    readWhileRoom();
+  }
+
   void closeCleanly() {
     withStream([&](auto& ws) {
-      ws.async_close(websocket::close_code::normal, [](beast::error_code) {
-        // The pending read sees the close through and ends the session.
-      });
-    });
-    closeTimer_.expires_after(kClosingTime);
-    closeTimer_.async_wait([self = shared_from_this()](beast::error_code ec) {
-      if (!ec) {
-        self->dropConnection();
-      }
+      // The stream's handshake limit bounds the wait for the server's answering close frame.
+      ws.async_close(websocket::close_code::normal,
+                     [self = shared_from_this()](beast::error_code) { self->end(); });
     });
   }
 
@@ -330,7 +413,6 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
       return;
     }
     state_ = State::ended;
-    closeTimer_.cancel();
     dropConnection();
     deliver(events_.didDisconnect);
   }
@@ -345,12 +427,16 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
   const std::vector<std::string> protocols_;
   const WebSocketEvents events_;
   Address address_;
+  const std::chrono::milliseconds idleLimit_ = idleLimit();
   tcp::resolver resolver_;
-  asio::steady_timer closeTimer_;
   std::unique_ptr<ssl::context> tls_;  // before the stream that uses it
   std::variant<std::monostate, std::unique_ptr<PlainStream>, std::unique_ptr<TlsStream>> stream_;
+  websocket::response_type response_;
   beast::flat_buffer buffer_;
   State state_ = State::idle;
+  bool reading_ = false;
+  std::size_t framesWaiting_ = 0;  // handed to the main thread and not yet taken
+  std::size_t bytesWaiting_ = 0;
 };
 
 WebSocket::WebSocket(std::string url, std::vector<std::string> protocols, WebSocketEvents events)
@@ -370,9 +456,20 @@ void WebSocket::disconnect() {
 }
 
 void setWebSocketCertificateAuthorityForTesting(std::optional<std::string> pemFile) {
-  auto& authority = testingAuthority();
-  std::lock_guard lock(authority.mutex);
-  authority.pemFile = std::move(pemFile);
+  auto& settings = testingSettings();
+  std::lock_guard lock(settings.mutex);
+  settings.pemFile = std::move(pemFile);
+}
+
+void setWebSocketIdleLimitForTesting(std::optional<std::chrono::milliseconds> limit) {
+  auto& settings = testingSettings();
+  std::lock_guard lock(settings.mutex);
+  settings.idleLimit = limit;
+}
+
+WebSocketBacklog webSocketBacklogForTesting() {
+  const std::size_t frames = backlog().frames;
+  return {frames, backlog().peakFrames.exchange(frames)};
 }
 
 }  // namespace zelvora::internal

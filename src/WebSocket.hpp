@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -22,10 +23,17 @@ struct WebSocketEvents {
 // certificate verified against the system's authorities and its name against the host). All
 // sockets share one I/O thread of the SDK's own. Host names listed in ZELVORA_RESOLVE connect to
 // the address given there, as the REST transport's do. Binary frames are read and dropped; a
-// message larger than maxMessageBytes closes the connection.
+// message larger than maxMessageBytes closes the connection. A reply to the upgrade that names a
+// protocol not offered, or any extension, fails the opening. An open connection that receives
+// nothing, not even the answer to its keep-alive ping, for the idle limit (10 s) is dropped, and
+// so is a closing handshake the server does not finish.
 class WebSocket {
  public:
   static constexpr std::size_t maxMessageBytes = std::size_t{1} << 20;
+  // A socket reads no further frame while this many text frames, or this many bytes of them, wait
+  // for the main thread.
+  static constexpr std::size_t maxFramesWaiting = 16;
+  static constexpr std::size_t maxBytesWaiting = std::size_t{4} << 20;
 
   // A socket for the address ("ws://host:port/path" or "wss://...", the port defaulting to 80 or
   // 443) that offers the protocols, in order; it does nothing until connect(). Any thread.
@@ -50,5 +58,16 @@ class WebSocket {
 // Certificate authorities (a PEM file) that wss connections made from now on trust besides the
 // system's; nullopt for the system's alone. For tests.
 void setWebSocketCertificateAuthorityForTesting(std::optional<std::string> pemFile);
+
+// The idle limit of sockets created from now on; nullopt for the default. For tests.
+void setWebSocketIdleLimitForTesting(std::optional<std::chrono::milliseconds> limit);
+
+// Text frames that every socket together has read and the main thread not yet taken: now, and the
+// most at once since the last call. For tests.
+struct WebSocketBacklog {
+  std::size_t frames = 0;
+  std::size_t peakFrames = 0;
+};
+WebSocketBacklog webSocketBacklogForTesting();
 
 }  // namespace zelvora::internal

@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace zelvora::platform {
 
@@ -13,11 +14,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Each dispatch runs a slice of the queue: at most this many tasks, and no further task once this
+// time has passed, so that a long backlog does not freeze the app's window.
+constexpr std::size_t kSliceTasks = 1000;
+constexpr auto kSliceTime = std::chrono::milliseconds(5);
+
 // One queue, served by one GLib source attached to the default context for the life of the
 // process. The source is ready whenever the queue holds a task, and it also keeps the delayed
 // tasks: each iteration moves those whose time has come to the end of the queue and tells the
-// context how long it may sleep until the next one. A posting thread touches only the queue,
-// under mutex_, and wakes the context up; it never calls into GLib's sources itself.
+// context how long it may sleep until the next one. A dispatch that leaves tasks behind makes the
+// source sit out the next iteration, in which the context's sources of lower priority (GTK's
+// redraw among them) get their turn. A posting thread touches only the queue, under mutex_, and
+// wakes the context up; it never calls into GLib's sources itself.
 class GLibMainQueue final : public MainQueue {
  public:
   // Never destroyed: tasks may be posted from threads that outlive main().
@@ -53,9 +61,21 @@ class GLibMainQueue final : public MainQueue {
     g_source_unref(source);  // the context keeps it
   }
 
-  // Whether a task is ready; otherwise how long the context may sleep (-1: until woken up).
-  bool ready(gint* timeout) {
+  // Whether a task is ready, and how long the context may sleep if not (-1: until woken up).
+  bool prepare(gint* timeout) {
     std::lock_guard lock(mutex_);
+    sittingOut_ = std::exchange(sitOutNext_, false);
+    *timeout = 0;
+    return !sittingOut_ && hasReadyTask(timeout);
+  }
+
+  bool check() {
+    std::lock_guard lock(mutex_);
+    return !sittingOut_ && hasReadyTask(nullptr);
+  }
+
+  // Moves the delayed tasks whose time has come to the queue. Under mutex_.
+  bool hasReadyTask(gint* timeout) {
     const auto now = Clock::now();
     while (!delayed_.empty() && delayed_.begin()->first <= now) {
       tasks_.push_back(std::move(delayed_.begin()->second));
@@ -73,36 +93,48 @@ class GLibMainQueue final : public MainQueue {
     return !tasks_.empty();
   }
 
-  // Runs the tasks queued when the dispatch began; those they post run in a later iteration, so
-  // a task that keeps posting does not starve the context's other sources.
-  void runQueuedTasks() {
-    std::deque<Task> batch;
+  // Runs a slice of the tasks queued when the dispatch began, in their order; those they post
+  // run in a later iteration, so a task that keeps posting does not starve the other sources.
+  void runSlice() {
+    const auto start = Clock::now();
+    std::size_t queued = 0;
     {
       std::lock_guard lock(mutex_);
-      batch.swap(tasks_);
+      queued = std::min(tasks_.size(), kSliceTasks);
     }
-    for (auto& task : batch) {
+    for (std::size_t ran = 0; ran < queued && Clock::now() - start < kSliceTime; ++ran) {
+      Task task;
+      {
+        std::lock_guard lock(mutex_);
+        task = std::move(tasks_.front());
+        tasks_.pop_front();
+      }
       try {
         task();
       } catch (...) {
         // An exception must not unwind through GLib's C frames; the SDK reports nothing itself.
       }
     }
+    std::lock_guard lock(mutex_);
+    sitOutNext_ = !tasks_.empty();
   }
 
-  static gboolean prepare(GSource*, gint* timeout) { return instance().ready(timeout); }
-  static gboolean check(GSource*) { return instance().ready(nullptr); }
-  static gboolean dispatch(GSource*, GSourceFunc, gpointer) {
-    instance().runQueuedTasks();
+  static gboolean prepareSource(GSource*, gint* timeout) { return instance().prepare(timeout); }
+  static gboolean checkSource(GSource*) { return instance().check(); }
+  static gboolean dispatchSource(GSource*, GSourceFunc, gpointer) {
+    instance().runSlice();
     return G_SOURCE_CONTINUE;
   }
 
-  static inline GSourceFuncs sourceFuncs = {prepare, check, dispatch, nullptr, nullptr, nullptr};
+  static inline GSourceFuncs sourceFuncs = {prepareSource, checkSource, dispatchSource,
+                                            nullptr,       nullptr,     nullptr};
 
   GMainContext* const context_;
   std::mutex mutex_;
   std::deque<Task> tasks_;
   std::multimap<Clock::time_point, Task> delayed_;
+  bool sitOutNext_ = false;  // set by a dispatch that left tasks behind
+  bool sittingOut_ = false;  // from that next prepare to its check
 };
 
 struct MainQueueHolder {

@@ -21,7 +21,9 @@ class MainQueue {
 };
 
 // The main queue of this process: the GLib default main context, which the app's GTK main loop (or
-// any loop iterating that context) drains. One FIFO queue served by one GLib source.
+// any loop iterating that context) drains. One FIFO queue served by one GLib source, which runs a
+// slice of it (a few milliseconds' worth at most) per dispatch and lets the context's other
+// sources run between slices.
 std::shared_ptr<MainQueue> mainQueue();
 
 // Replaces the process's main queue; for tests. Pass nullptr to return to the GLib one.

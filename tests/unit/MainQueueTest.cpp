@@ -6,6 +6,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -155,6 +156,35 @@ TEST(MainQueueTest, ATaskThatKeepsPostingDoesNotStarveOtherSources) {
   EXPECT_TRUE(runMainLoopUntil([&] { return timerRan; }, 5s));
   stop = true;
   runMainLoopFor(20ms);
+}
+
+// A long backlog runs in slices: a source of lower priority, which a queue that is always ready
+// would starve, gets its turns in between, and the queue's order holds across them.
+TEST(MainQueueTest, ALongBacklogLetsLowerPrioritySourcesRunBetweenItsSlices) {
+  constexpr int count = 20000;
+  std::vector<int> order;
+  struct Seen {
+    const std::vector<int>& order;
+    std::vector<std::size_t> idleTurns;  // how many tasks had run at each turn of the idle source
+  } seen{order, {}};
+  const guint idle = g_idle_add_full(
+      G_PRIORITY_LOW,
+      [](gpointer data) -> gboolean {
+        auto& turns = *static_cast<Seen*>(data);
+        turns.idleTurns.push_back(turns.order.size());
+        return G_SOURCE_CONTINUE;
+      },
+      &seen, nullptr);
+  for (int i = 0; i < count; ++i)
+    mainQueue()->post([&order, i] { order.push_back(i); });
+  EXPECT_TRUE(runMainLoopUntil([&] { return order.size() == count; }, 20s));
+  g_source_remove(idle);
+  ASSERT_EQ(order.size(), static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i)
+    ASSERT_EQ(order[i], i);
+  const auto between = std::count_if(seen.idleTurns.begin(), seen.idleTurns.end(),
+                                     [](std::size_t ran) { return ran > 0 && ran < count; });
+  EXPECT_GE(between, 2);
 }
 
 }  // namespace
