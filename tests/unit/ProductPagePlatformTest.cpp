@@ -17,9 +17,9 @@ namespace {
 TEST(ProductPageWebView, StatementsWaitForTheLoadUnderWayAndThenRunInOrder) {
   RecordingWebView view({}, {}, /*autoFinish=*/false);
   view.evaluate("a()");
-  view.loadHTML("<p>one</p>", "file:///one.html");
+  view.loadHTML({"<p>one</p>", "file:///one.html"});
   view.evaluate("b()");
-  view.loadHTML("<p>two</p>", "file:///two.html");
+  view.loadHTML({"<p>two</p>", "file:///two.html"});
   view.evaluate("c()");
   EXPECT_EQ(view.statements, std::vector<std::string>{"a()"});
   view.finishLoad();
