@@ -3,6 +3,8 @@
 #include "Platform/PageAddress.hpp"
 #include "support/PlatformFixture.hpp"
 #include "support/RecordingWebView.hpp"
+#include "support/TemporaryDirectory.hpp"
+#include "support/TestCertificates.hpp"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 
 namespace zelvora::test {
 namespace {
@@ -70,6 +73,78 @@ TEST(ProductPageAddress, OnlyFileAndHttpsAddressesAreReadWithinTheLimits) {
                                              std::to_string(silent.port()) + "/index.html",
                                          limits));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST(ProductPageAddress, PageTextsAreDecodedByTheirByteOrderMarkAndBadTextIsAFailedRead) {
+  using namespace std::string_literals;
+  const struct {
+    std::string bytes;
+    std::optional<std::string> text;
+  } cases[] = {
+      {"<p>caf\xC3\xA9</p>", "<p>caf\xC3\xA9</p>"},
+      {"\xEF\xBB\xBF<p>\xE2\x82\xAC</p>", "<p>\xE2\x82\xAC</p>"},
+      {"\xFF\xFE<\0p\0>\0\xAC\x20\x3D\xD8\x00\xDE"s, "<p>\xE2\x82\xAC\xF0\x9F\x98\x80"},
+      {"\xFE\xFF\0<\0p\0>\x20\xAC"s, "<p>\xE2\x82\xAC"},
+      {"<p>a\0b</p>"s, "<p>a\0b</p>"s},  // a NUL ends nothing
+      {"", ""},
+      {"<p>caf\xE9</p>", std::nullopt},  // Latin-1, not UTF-8
+      {"\xEF\xBB\xBF\xC3", std::nullopt},
+      {"\xFF\xFE<\0p"s, std::nullopt},               // half a unit
+      {"\xFE\xFF\xD8\x3D\0a"s, std::nullopt},       // a lone surrogate
+  };
+  const TemporaryDirectory files;
+  for (const auto& [bytes, text] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(bytes));
+    EXPECT_EQ(platform::decodePageText(bytes), text);
+    std::ofstream(files.path() / "page.html", std::ios::binary) << bytes;
+    EXPECT_EQ(platform::readAddressText(platform::fileAddress(files.path() / "page.html")), text);
+  }
+}
+
+TEST(ProductPageAddress, AFileThatFailsToReadIsAFailedReadNotAnException) {
+  const TemporaryDirectory files;
+  for (const std::filesystem::path& path :
+       {std::filesystem::path("/proc/self/mem"), files.path(), files.path() / "missing.html"}) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(platform::readFileText(path));
+    EXPECT_FALSE(platform::readAddressText(platform::fileAddress(path)));
+  }
+}
+
+TEST(ProductPageAddress, OnlyOurOwnPagesReadFilesAndAnHttpsPageResolvesAgainstItsAddress) {
+  const TestCertificateAuthority authority;
+  const auto certificate = authority.issue(kPlatformHostName);
+  fake::FakePlatform pages(testCredentials(), 0,
+                           fake::TlsIdentity{certificate.certificatePem, certificate.privateKeyPem});
+  pages.script("GET", "/app.html", {.status = 200, .body = "<p>remote</p>"});
+  platform::setPageCertificateAuthorityForTesting(authority.certificateFile().string());
+  const TemporaryDirectory files;
+  std::ofstream(files.path() / "app.html") << "<p>local</p>";
+  const auto index = platform::frameworkBundle()->pathForResource("index", "html").value();
+  const std::string remote = platformAddress("https", pages.port()) + "/app.html";
+  const std::string ourBase = platform::fileAddress(index);
+  const struct {
+    std::optional<std::string> appAddress;
+    std::string html;
+    std::string baseUri;
+    bool bundled;
+  } cases[] = {
+      {std::nullopt, platform::readFileText(index).value(), ourBase, true},
+      {platform::fileAddress(files.path() / "app.html"), "<p>local</p>", ourBase, false},
+      {remote, "<p>remote</p>", remote, false},
+      {platform::fileAddress(files.path() / "missing.html"), platform::readFileText(index).value(),
+       ourBase, true},
+  };
+  for (const auto& expected : cases) {
+    SCOPED_TRACE(expected.appAddress.value_or("none"));
+    const auto page = platform::readPage(index, expected.appAddress);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->html, expected.html);
+    EXPECT_EQ(page->baseUri, expected.baseUri);
+    EXPECT_EQ(page->bundled, expected.bundled);
+  }
+  EXPECT_FALSE(platform::readPage(files.path() / "missing.html", remote));
+  platform::setPageCertificateAuthorityForTesting(std::nullopt);
 }
 
 }  // namespace
