@@ -89,8 +89,8 @@ TEST(ProductPageAddress, PageTextsAreDecodedByTheirByteOrderMarkAndBadTextIsAFai
       {"", ""},
       {"<p>caf\xE9</p>", std::nullopt},  // Latin-1, not UTF-8
       {"\xEF\xBB\xBF\xC3", std::nullopt},
-      {"\xFF\xFE<\0p"s, std::nullopt},               // half a unit
-      {"\xFE\xFF\xD8\x3D\0a"s, std::nullopt},       // a lone surrogate
+      {"\xFF\xFE<\0p"s, std::nullopt},         // half a unit
+      {"\xFE\xFF\xD8\x3D\0a"s, std::nullopt},  // a lone surrogate
   };
   const TemporaryDirectory files;
   for (const auto& [bytes, text] : cases) {
@@ -114,8 +114,9 @@ TEST(ProductPageAddress, AFileThatFailsToReadIsAFailedReadNotAnException) {
 TEST(ProductPageAddress, OnlyOurOwnPagesReadFilesAndAnHttpsPageResolvesAgainstItsAddress) {
   const TestCertificateAuthority authority;
   const auto certificate = authority.issue(kPlatformHostName);
-  fake::FakePlatform pages(testCredentials(), 0,
-                           fake::TlsIdentity{certificate.certificatePem, certificate.privateKeyPem});
+  fake::FakePlatform pages(
+      testCredentials(), 0,
+      fake::TlsIdentity{certificate.certificatePem, certificate.privateKeyPem});
   pages.script("GET", "/app.html", {.status = 200, .body = "<p>remote</p>"});
   platform::setPageCertificateAuthorityForTesting(authority.certificateFile().string());
   const TemporaryDirectory files;
