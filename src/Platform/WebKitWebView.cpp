@@ -10,10 +10,53 @@ namespace zelvora::platform {
 
 namespace {
 
+// Whether the value's JSON text would be longer than the limit, found without writing it. Every
+// string and key gives the text at least its length, every other value (but a left-out undefined)
+// and every array element at least one character; counting stops past the limit, so a huge string
+// or a cycle costs no more than a body at the limit.
+bool outgrows(JSCValue* value, std::size_t limit) {
+  static constexpr const char* kMeasure = R"((function (value, limit) {
+    let length = 0;
+    const pending = [value];
+    while (pending.length > 0 && length <= limit) {
+      const item = pending.pop();
+      if (typeof item === 'string') {
+        length += item.length + 2;
+      } else if (item !== undefined) {
+        length += 1;
+      }
+      if (Array.isArray(item)) {
+        length += item.length;
+        for (let i = 0; i < item.length && length <= limit; ++i)
+          pending.push(item[i]);
+      } else if (item !== null && typeof item === 'object') {
+        for (const key of Object.keys(item)) {
+          if (item[key] === undefined)
+            continue;
+          length += key.length;
+          pending.push(item[key]);
+        }
+      }
+    }
+    return length > limit;
+  }))";
+  JSCContext* context = jsc_value_get_context(value);
+  JSCValue* measure = jsc_context_evaluate(context, kMeasure, -1);
+  JSCValue* verdict = jsc_value_function_call(measure, JSC_TYPE_VALUE, value, G_TYPE_DOUBLE,
+                                              static_cast<double>(limit), G_TYPE_NONE);
+  const bool tooLong = !verdict || !jsc_value_is_boolean(verdict) || jsc_value_to_boolean(verdict);
+  g_clear_object(&verdict);
+  g_object_unref(measure);
+  jsc_context_clear_exception(context);
+  return tooLong;
+}
+
 // The body as JSON: null when the page posted nothing or a value JSON cannot hold; absent when its
 // JSON text is too long to take.
 std::optional<nlohmann::json> bodyOf(WebKitJavascriptResult* result) {
   JSCValue* value = result ? webkit_javascript_result_get_js_value(result) : nullptr;
+  if (value && outgrows(value, kMaxMessageBodyBytes))
+    return std::nullopt;
   const std::unique_ptr<gchar, decltype(&g_free)> text(
       value ? jsc_value_to_json(value, 0) : nullptr, &g_free);
   if (!text)
