@@ -171,12 +171,12 @@ TEST_F(WebKitViewLoads, StatementsWaitForTheLoadAskedForLastThoughAnEarlierOneFi
   const auto handler =
       g_signal_connect(view.webKitView(), "load-changed",
                        G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer data) {
-                         auto& replacement = *static_cast<Replacement*>(data);
-                         if (event != WEBKIT_LOAD_COMMITTED || replacement.asked)
+                         auto& replacing = *static_cast<Replacement*>(data);
+                         if (event != WEBKIT_LOAD_COMMITTED || replacing.asked)
                            return;
-                         replacement.asked = true;
-                         replacement.view.loadHTML({"<p>second</p>", "file:///second.html", true});
-                         replacement.view.evaluate("document.body.dataset.mark = 'ran'");
+                         replacing.asked = true;
+                         replacing.view.loadHTML({"<p>second</p>", "file:///second.html", true});
+                         replacing.view.evaluate("document.body.dataset.mark = 'ran'");
                        }),
                        &replacement);
   view.loadHTML({"<p>first</p>", "file:///first.html", true});
