@@ -1,5 +1,7 @@
 // Hostile app pages in real WebKitGTK web views: documents the SDK did not load never get to buy,
-// a remote page gets no local file, and an oversized message never becomes a request.
+// a remote page gets no local file, and an oversized message never becomes a request. And the
+// loads of the web view itself: statements for a page that replaces another, a NUL in a page, and
+// an SDK made before GTK.
 #include "Platform/PageAddress.hpp"
 #include "gtk/WebKitPage.hpp"
 #include "support/TemporaryDirectory.hpp"
@@ -185,6 +187,15 @@ TEST_F(WebKitViewLoads, StatementsWaitForTheLoadAskedForLastThoughAnEarlierOneFi
            "file:///second.html ran";
   }));
   g_signal_handler_disconnect(view.webKitView(), handler);
+}
+
+TEST_F(WebKitViewLoads, ANulCharacterDoesNotEndThePage) {
+  using namespace std::string_literals;
+  showWindow({390, 904});
+  platform::WebKitPageView view({}, {}, {390, 904});
+  view.attachTo(container_);
+  view.loadHTML({"<p>one</p>\0<p id=\"after\">two</p>"s, "file:///nul.html", true});
+  EXPECT_TRUE(waitForText("after", "two"));
 }
 
 TEST_F(WebKitViewLoads, PagesLoadThoughTheSdkWasMadeBeforeGtkStarted) {
