@@ -4,7 +4,6 @@
 #include "support/PlatformFixture.hpp"
 #include "support/RecordingWebView.hpp"
 #include "support/TemporaryDirectory.hpp"
-#include "support/TestCertificates.hpp"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -99,53 +98,6 @@ TEST(ProductPageAddress, PageTextsAreDecodedByTheirByteOrderMarkAndBadTextIsAFai
     std::ofstream(files.path() / "page.html", std::ios::binary) << bytes;
     EXPECT_EQ(platform::readAddressText(platform::fileAddress(files.path() / "page.html")), text);
   }
-}
-
-TEST(ProductPageAddress, AFileThatFailsToReadIsAFailedReadNotAnException) {
-  const TemporaryDirectory files;
-  for (const std::filesystem::path& path :
-       {std::filesystem::path("/proc/self/mem"), files.path(), files.path() / "missing.html"}) {
-    SCOPED_TRACE(path);
-    EXPECT_FALSE(platform::readFileText(path));
-    EXPECT_FALSE(platform::readAddressText(platform::fileAddress(path)));
-  }
-}
-
-TEST(ProductPageAddress, OnlyOurOwnPagesReadFilesAndAnHttpsPageResolvesAgainstItsAddress) {
-  const TestCertificateAuthority authority;
-  const auto certificate = authority.issue(kPlatformHostName);
-  fake::FakePlatform pages(
-      testCredentials(), 0,
-      fake::TlsIdentity{certificate.certificatePem, certificate.privateKeyPem});
-  pages.script("GET", "/app.html", {.status = 200, .body = "<p>remote</p>"});
-  platform::setPageCertificateAuthorityForTesting(authority.certificateFile().string());
-  const TemporaryDirectory files;
-  std::ofstream(files.path() / "app.html") << "<p>local</p>";
-  const auto index = platform::frameworkBundle()->pathForResource("index", "html").value();
-  const std::string remote = platformAddress("https", pages.port()) + "/app.html";
-  const std::string ourBase = platform::fileAddress(index);
-  const struct {
-    std::optional<std::string> appAddress;
-    std::string html;
-    std::string baseUri;
-    bool bundled;
-  } cases[] = {
-      {std::nullopt, platform::readFileText(index).value(), ourBase, true},
-      {platform::fileAddress(files.path() / "app.html"), "<p>local</p>", ourBase, false},
-      {remote, "<p>remote</p>", remote, false},
-      {platform::fileAddress(files.path() / "missing.html"), platform::readFileText(index).value(),
-       ourBase, true},
-  };
-  for (const auto& expected : cases) {
-    SCOPED_TRACE(expected.appAddress.value_or("none"));
-    const auto page = platform::readPage(index, expected.appAddress);
-    ASSERT_TRUE(page);
-    EXPECT_EQ(page->html, expected.html);
-    EXPECT_EQ(page->baseUri, expected.baseUri);
-    EXPECT_EQ(page->bundled, expected.bundled);
-  }
-  EXPECT_FALSE(platform::readPage(files.path() / "missing.html", remote));
-  platform::setPageCertificateAuthorityForTesting(std::nullopt);
 }
 
 }  // namespace
