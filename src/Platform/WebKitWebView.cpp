@@ -42,11 +42,13 @@ bool outgrows(JSCValue* value, std::size_t limit) {
   }))";
   JSCContext* context = jsc_value_get_context(value);
   JSCValue* measure = jsc_context_evaluate(context, kMeasure, -1);
-  JSCValue* verdict = jsc_value_function_call(measure, JSC_TYPE_VALUE, value, G_TYPE_DOUBLE,
-                                              static_cast<double>(limit), G_TYPE_NONE);
+  JSCValue* verdict = measure && jsc_value_is_function(measure)
+                          ? jsc_value_function_call(measure, JSC_TYPE_VALUE, value, G_TYPE_DOUBLE,
+                                                    static_cast<double>(limit), G_TYPE_NONE)
+                          : nullptr;
   const bool tooLong = !verdict || !jsc_value_is_boolean(verdict) || jsc_value_to_boolean(verdict);
   g_clear_object(&verdict);
-  g_object_unref(measure);
+  g_clear_object(&measure);
   jsc_context_clear_exception(context);
   return tooLong;
 }
