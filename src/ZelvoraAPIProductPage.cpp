@@ -11,8 +11,6 @@
 
 #include <zelvora/models/Models.hpp>
 
-#include <glib.h>
-
 #include <algorithm>
 
 namespace zelvora {
@@ -40,21 +38,10 @@ std::optional<Reason> missingPageData(const StoreValues& store) {
   return std::nullopt;
 }
 
-bool isUtf8(std::string_view text) {
-  // GLib's check stops at a NUL character, which is valid text: check between them.
-  for (std::size_t start = 0; start <= text.size();) {
-    const std::size_t end = std::min(text.find('\0', start), text.size());
-    if (!g_utf8_validate(text.data() + start, static_cast<gssize>(end - start), nullptr))
-      return false;
-    start = end + 1;
-  }
-  return true;
-}
-
 // The scanned code with every character but the unreserved ones percent-encoded; absent for a
 // code that is not UTF-8 text.
 std::optional<std::string> encodeScannedCode(std::string_view code) {
-  if (!isUtf8(code))
+  if (!platform::isUtf8(code))
     return std::nullopt;
   return percentEncode(code, "-._~");
 }
@@ -76,16 +63,6 @@ PageSettings readSettings(const std::map<std::string, std::string>& config) {
   };
   return {address("pdpHtmlUrl"), address("pdpCssUrl"), address("receiptHtmlUrl"),
           address("receiptCssUrl")};
-}
-
-// Our product page, or the app's in its place when it has one that can be read.
-std::optional<std::string> productPageText(const std::filesystem::path& resource,
-                                           const PageSettings& settings) {
-  auto text = platform::readFileText(resource);
-  if (text && settings.pdpHtmlUrl)
-    if (auto custom = platform::readAddressText(*settings.pdpHtmlUrl))
-      return custom;
-  return text;
 }
 
 std::shared_ptr<internal::ProductPageCells> pageCells(const StoreValues& store,
@@ -136,14 +113,15 @@ void ZelvoraAPI::displayProductPage(GtkWidget* inView, const std::string& usingC
   });
 
   const auto& handler = internal::actionHandler();
-  handler->buyNowDict = nlohmann::json::object();
   const auto webview = makeWebView(handler);
   const auto resource = platform::frameworkBundle()->pathForResource("index", "html");
   if (!resource)
     return;
-  if (const auto text = productPageText(*resource, settings)) {
-    webview->loadHTML(*text, platform::fileAddress(*resource));
+  if (const auto page = platform::readPage(*resource, settings.pdpHtmlUrl)) {
+    webview->loadHTML(*page);
+    // The item of the page on show until now goes with it.
     handler->webview = webview;
+    handler->buyNowDict = nlohmann::json::object();
   }
   webview->attachTo(inView);
   internal::startProductPageChain(webview, *encodedCode, pageCells(store, settings),

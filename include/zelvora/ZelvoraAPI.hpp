@@ -32,8 +32,9 @@ class ZELVORA_EXPORT ZelvoraAPI {
   using Configuration = std::map<std::string, std::any>;
 
   // Loads the request-signing script into the process-wide script context. Never fails visibly:
-  // without the script, requests go out with an empty signature. An app that shows the product
-  // page makes the first one on the main thread after gtk_init: it also readies WebKit.
+  // without the script, requests go out with an empty signature. It also starts WebKit, which
+  // must come before the script engine; an app that shows the product page makes the first one on
+  // its main thread, before or after gtk_init.
   ZelvoraAPI();
 
   // Starts a merchant context; runs on the calling thread and calls the completion once before it
@@ -143,6 +144,13 @@ class ZELVORA_EXPORT ZelvoraAPI {
   // applies or removes the points, pays and sees the receipt (config["receiptHtmlUrl"] and
   // config["receiptCssUrl"] name a page and a style sheet of the app's for it; config["pdpCssUrl"]
   // one for the product page).
+  //
+  // The web view runs only the pages the SDK loads into it: links, forms, redirects and scripts
+  // lead nowhere else, it opens no windows, and its frames hold only the page's own blank or
+  // inline documents. A page read from https resolves its references against its own address and
+  // reads no local files; only the SDK's own pages may. A page's text is UTF-8, or UTF-16 or
+  // UTF-8 after a byte order mark; other text counts as unreadable. Message bodies whose JSON is
+  // longer than 64 KiB are ignored.
   //
   // Call on the main thread. The completion runs once:
   //  - before the call returns, with a ZelvoraError requiredDataNotAvailable when the Store lacks

@@ -17,17 +17,6 @@ std::optional<std::string> basketId() {
   return basket ? basket->id : std::nullopt;
 }
 
-// The receipt page's text: the custom page when one is configured and readable, else ours.
-std::optional<std::string> receiptPageText(const std::filesystem::path& resource) {
-  auto text = platform::readFileText(resource);
-  if (!text)
-    return std::nullopt;
-  if (const auto custom = StoreState::get(&StoreValues::customReceiptHtmlUrl))
-    if (auto customText = platform::readAddressText(*custom))
-      return customText;
-  return text;
-}
-
 void addReceipt(page::PageObject& object, const Receipt& receipt,
                 std::optional<std::string> merchantName) {
   const Payment* payment =
@@ -170,8 +159,10 @@ void DravixActionHandler::payAndDisplayReceipt(TurnHandle turn) {
     purchaseUnderway_ = false;
     return;
   }
-  if (const auto text = receiptPageText(*resource); text && webview)
-    webview->loadHTML(*text, platform::fileAddress(*resource));
+  const auto page =
+      platform::readPage(*resource, StoreState::get(&StoreValues::customReceiptHtmlUrl));
+  if (page && webview)
+    webview->loadHTML(*page);
   purchaseUnderway_ = true;
   std::make_shared<Purchase>(shared_from_this(), std::move(turn))->start();
 }

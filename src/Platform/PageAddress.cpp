@@ -5,10 +5,11 @@
 #include <curl/curl.h>
 #include <glib.h>
 
+#include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <memory>
+#include <mutex>
 
 namespace zelvora::platform {
 
@@ -38,6 +39,16 @@ std::string schemeOf(std::string_view address) {
     scheme += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   return std::isalpha(static_cast<unsigned char>(scheme.front())) ? scheme : std::string();
+}
+
+struct CertificateAuthority {
+  std::mutex mutex;
+  std::optional<std::string> pemFile;
+};
+
+CertificateAuthority& testingAuthority() {
+  static auto* const authority = new CertificateAuthority;
+  return *authority;
 }
 
 std::optional<std::string> readFileAddress(std::string_view address, std::size_t maxBytes) {
@@ -93,9 +104,27 @@ std::optional<std::string> readHttpsAddress(std::string_view address, const Read
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &download);
   if (connectTo)
     curl_easy_setopt(handle, CURLOPT_CONNECT_TO, connectTo);
+  const auto authority = [] {
+    auto& testing = testingAuthority();
+    std::lock_guard lock(testing.mutex);
+    return testing.pemFile;
+  }();
+  if (authority)
+    curl_easy_setopt(handle, CURLOPT_CAINFO, authority->c_str());
   if (curl_easy_perform(handle) != CURLE_OK)
     return std::nullopt;
   return std::move(download.text);
+}
+
+std::optional<std::string> fromUtf16(std::string_view bytes, const char* charset) {
+  gsize written = 0;
+  gchar* text = g_convert(bytes.data(), static_cast<gssize>(bytes.size()), "UTF-8", charset,
+                          nullptr, &written, nullptr);
+  if (!text)
+    return std::nullopt;
+  std::string utf8(text, written);
+  g_free(text);
+  return utf8;
 }
 
 }  // namespace
@@ -126,27 +155,82 @@ std::string fileAddress(const fs::path& path) {
 
 std::optional<std::string> readAddressText(std::string_view address, const ReadLimits& limits) {
   const std::string scheme = schemeOf(address);
+  std::optional<std::string> bytes;
   if (scheme == "file")
-    return readFileAddress(address, limits.bytes);
-  if (scheme == "https")
-    return readHttpsAddress(address, limits);
-  return std::nullopt;
+    bytes = readFileAddress(address, limits.bytes);
+  else if (scheme == "https")
+    bytes = readHttpsAddress(address, limits);
+  return bytes ? decodePageText(*bytes) : std::nullopt;
 }
 
 std::optional<std::string> readFileText(const fs::path& path, std::size_t maxBytes) {
   std::error_code error;
   if (!fs::is_regular_file(path, error))
     return std::nullopt;
-  const auto size = fs::file_size(path, error);
-  if (error || size > maxBytes)
-    return std::nullopt;
-  std::ifstream file(path, std::ios::binary);
+  // C streams report a failed read in ferror; the C++ file buffer throws instead.
+  const std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "rb"),
+                                                                &std::fclose);
   if (!file)
     return std::nullopt;
-  std::string text(std::istreambuf_iterator<char>(file), {});
-  if (file.bad() || text.size() > maxBytes)
+  std::string text;
+  char chunk[16 * 1024];
+  while (const std::size_t length = std::fread(chunk, 1, sizeof chunk, file.get())) {
+    if (length > maxBytes - text.size())
+      return std::nullopt;
+    text.append(chunk, length);
+  }
+  if (std::ferror(file.get()))
     return std::nullopt;
   return text;
+}
+
+bool isUtf8(std::string_view bytes) {
+  // GLib's check stops at a NUL character, which is valid text: check between them.
+  for (std::size_t start = 0; start <= bytes.size();) {
+    const std::size_t end = std::min(bytes.find('\0', start), bytes.size());
+    if (!g_utf8_validate(bytes.data() + start, static_cast<gssize>(end - start), nullptr))
+      return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::optional<std::string> decodePageText(std::string_view bytes) {
+  const auto startsWith = [&](std::string_view mark) {
+    return bytes.substr(0, mark.size()) == mark;
+  };
+  if (startsWith("\xFF\xFE"))
+    return fromUtf16(bytes.substr(2), "UTF-16LE");
+  if (startsWith("\xFE\xFF"))
+    return fromUtf16(bytes.substr(2), "UTF-16BE");
+  if (startsWith("\xEF\xBB\xBF"))
+    bytes.remove_prefix(3);
+  if (!isUtf8(bytes))
+    return std::nullopt;
+  return std::string(bytes);
+}
+
+std::optional<PageSource> readPage(const fs::path& resource,
+                                   const std::optional<std::string>& appAddress) {
+  const auto bytes = readFileText(resource);
+  auto ours = bytes ? decodePageText(*bytes) : std::nullopt;
+  if (!ours)
+    return std::nullopt;
+  std::string base = fileAddress(resource);
+  if (appAddress) {
+    if (auto appPage = readAddressText(*appAddress)) {
+      if (schemeOf(*appAddress) == "https")
+        base = *appAddress;
+      return PageSource{std::move(*appPage), std::move(base), /*bundled=*/false};
+    }
+  }
+  return PageSource{std::move(*ours), std::move(base), /*bundled=*/true};
+}
+
+void setPageCertificateAuthorityForTesting(std::optional<std::string> pemFile) {
+  auto& testing = testingAuthority();
+  std::lock_guard lock(testing.mutex);
+  testing.pemFile = std::move(pemFile);
 }
 
 }  // namespace zelvora::platform

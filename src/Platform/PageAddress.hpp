@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/WebView.hpp"
+
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
@@ -23,11 +25,31 @@ struct ReadLimits {
 };
 
 // The text at a "file:" or "https:" address (redirects only to https), read on the calling thread
-// within the limits; absent for any other address, a failed or too long read, or an HTTP error.
+// within the limits and decoded by decodePageText; absent for any other address, a failed or too
+// long read, an HTTP error or bytes that do not decode.
 std::optional<std::string> readAddressText(std::string_view address, const ReadLimits& limits = {});
 
-// A regular file's bytes; absent when it is missing, unreadable or longer than the limit.
+// A regular file's bytes; absent when it is missing, unreadable (an I/O error included) or longer
+// than the limit.
 std::optional<std::string> readFileText(const std::filesystem::path& path,
                                         std::size_t maxBytes = ReadLimits{}.bytes);
+
+// Whether the bytes are well-formed UTF-8; NUL characters are text like any other.
+bool isUtf8(std::string_view bytes);
+
+// A page's bytes as UTF-8 text: UTF-16 (little- or big-endian) or UTF-8 after a byte order mark,
+// else UTF-8. The mark is dropped. Absent when the bytes do not decode.
+std::optional<std::string> decodePageText(std::string_view bytes);
+
+// Our page at `resource`, or the app's page at `appAddress` in its place when that reads well.
+// Our page and an app page read from a file resolve against our page's file address; an app page
+// read from https resolves against its own address and gets no access to local files. Absent when
+// our page cannot be read, whatever the app's page.
+std::optional<PageSource> readPage(const std::filesystem::path& resource,
+                                   const std::optional<std::string>& appAddress);
+
+// Makes https page addresses trust the authority in this PEM file in place of the system's; for
+// tests. nullopt returns to the system's.
+void setPageCertificateAuthorityForTesting(std::optional<std::string> pemFile);
 
 }  // namespace zelvora::platform

@@ -7,9 +7,9 @@
 
 namespace zelvora::platform {
 
-void WebView::loadHTML(const std::string& html, const std::string& baseUri) {
+void WebView::loadHTML(const PageSource& page) {
   loading_ = true;
-  startLoading(html, baseUri);
+  startLoading(page);
 }
 
 void WebView::evaluate(std::string script) {

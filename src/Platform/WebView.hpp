@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,9 +17,21 @@ class WebView;
 
 // Receives what a page posts through window.webkit.messageHandlers.<name>.postMessage(body), on the
 // main thread: the web view it came from, the name, and the body as JSON (null when the page posted
-// nothing or a value JSON cannot hold).
+// nothing or a value JSON cannot hold). A body whose JSON text is longer than kMaxMessageBodyBytes
+// never arrives.
 using ScriptMessageHandler =
     std::function<void(WebView& sender, std::string_view name, const nlohmann::json& body)>;
+
+// The longest JSON text of a message body that a web view hands on.
+inline constexpr std::size_t kMaxMessageBodyBytes = 64 * 1024;
+
+// A page to show: its HTML as UTF-8 text, the address its relative references resolve against, and
+// whether it is one of the SDK's own pages, the only ones that may read other file addresses.
+struct PageSource {
+  std::string html;
+  std::string baseUri;
+  bool bundled = false;
+};
 
 // A size in pixels.
 struct ViewSize {
@@ -26,7 +39,8 @@ struct ViewSize {
   int height = 0;
 };
 
-// A web view showing one page at a time. Used on the main thread only.
+// A web view showing one page at a time: only the pages loaded through it. Used on the main thread
+// only.
 //
 // A statement evaluated while a page loads would run in the document being replaced and be lost,
 // so statements wait, in order, until the load requested last has finished.
@@ -34,8 +48,8 @@ class WebView {
  public:
   virtual ~WebView() = default;
 
-  // Shows the HTML text; its relative references resolve against baseUri.
-  void loadHTML(const std::string& html, const std::string& baseUri);
+  // Shows the page in place of the current one.
+  void loadHTML(const PageSource& page);
 
   // Runs the script in the page: now when no load is under way, else once it has finished. The
   // result and any exception of the script are dropped.
@@ -46,7 +60,7 @@ class WebView {
   virtual void attachTo(GtkWidget* container) = 0;
 
  protected:
-  virtual void startLoading(const std::string& html, const std::string& baseUri) = 0;
+  virtual void startLoading(const PageSource& page) = 0;
   virtual void run(const std::string& script) = 0;
   // Implementations call this when the load requested last has finished (or failed).
   void loadFinished();
@@ -61,8 +75,8 @@ class WebViewFactory {
  public:
   virtual ~WebViewFactory() = default;
 
-  // A web view that hands the page's messages under these names to the handler, lets a page from a
-  // file address read other file addresses, and asks for the given size.
+  // A web view that hands the page's messages under these names to the handler and asks for the
+  // given size.
   virtual std::shared_ptr<WebView> make(const std::vector<std::string>& messageNames,
                                         ScriptMessageHandler handler, ViewSize size) = 0;
 
@@ -76,7 +90,7 @@ std::shared_ptr<WebViewFactory> webViewFactory();
 // Replaces the process's factory; for tests. Pass nullptr to return to WebKitGTK.
 void setWebViewFactoryForTesting(std::shared_ptr<WebViewFactory> factory);
 
-// Creates WebKit's default web context, once GTK has a display. It must exist before the process's
+// Starts WebKit in this process, with or without a display. It must start before the process's
 // first JavaScriptCore context, or every later web view stays stuck at the start of its load.
 // Call on the main thread.
 void prepareWebKit();

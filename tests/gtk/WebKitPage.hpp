@@ -11,6 +11,8 @@ namespace zelvora::test {
 
 // Whether GTK found a display; without one the tests skip.
 inline bool hasDisplay = false;
+// Whether a ZelvoraAPI, and with it the SDK's script engine, was made before GTK started.
+inline bool sdkMadeBeforeGtk = false;
 
 // The product page in real WebKitGTK web views in a window, against the fake platform, with the
 // real main queue. The screen the SDK sizes its page by is the one given.

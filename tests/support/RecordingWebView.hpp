@@ -18,11 +18,7 @@ class RecordingWebView final : public platform::WebView {
                    bool autoFinish)
       : size(viewSize), handler_(std::move(handler)), autoFinish_(autoFinish) {}
 
-  struct Load {
-    std::string html;
-    std::string baseUri;
-  };
-  std::vector<Load> loads;
+  std::vector<platform::PageSource> loads;
   std::vector<std::string> statements;  // as they ran, in order
   bool attached = false;
   platform::ViewSize size;
@@ -34,8 +30,8 @@ class RecordingWebView final : public platform::WebView {
   void attachTo(GtkWidget*) override { attached = true; }
 
  protected:
-  void startLoading(const std::string& html, const std::string& baseUri) override {
-    loads.push_back({html, baseUri});
+  void startLoading(const platform::PageSource& page) override {
+    loads.push_back(page);
     if (autoFinish_)
       platform::mainQueue()->post([this] { loadFinished(); });
   }

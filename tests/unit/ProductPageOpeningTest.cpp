@@ -82,6 +82,7 @@ TEST_F(ProductPageOpening, ReadsTheFourSettingsAndLoadsOurPageOrTheAppsReadableO
     ASSERT_EQ(view().loads.size(), 1u);
     EXPECT_EQ(view().loads[0].html, html);
     EXPECT_EQ(view().loads[0].baseUri, platform::fileAddress(index));
+    EXPECT_EQ(view().loads[0].bundled, html == platform::readFileText(index));
     EXPECT_TRUE(view().attached);
     EXPECT_EQ(parseStatement(view().statements.at(4)).second, config);
   };
@@ -96,7 +97,8 @@ TEST_F(ProductPageOpening, ReadsTheFourSettingsAndLoadsOurPageOrTheAppsReadableO
   // Any other page address shows ours; settings that are no address count as missing.
   for (const std::string& page :
        {std::string("http://platform.test/app.html"), address("huge.html"), address("missing.html"),
-        std::string("app.html")}) {
+        std::string("app.html"), platform::fileAddress("/proc/self/mem"),
+        platform::fileAddress(files.path())}) {
     SCOPED_TRACE(page);
     open(kOfferCode, {{"pdpHtmlUrl", page},
                       {"pdpCssUrl", "a style.css"},
@@ -123,9 +125,22 @@ class UnreadableIndexBundle final : public platform::Bundle {
   }
 };
 
+TEST_F(ProductPageOpening, AnUnreadableReceiptPageSettingStillShowsOurReceipt) {
+  open(kOfferCode, {{"receiptHtmlUrl", platform::fileAddress("/proc/self/mem")}});
+  view().post("showReceipt", {{"sku", "trail-tee-m"}, {"name", "Trail tee, medium"}});
+  ASSERT_TRUE(waitForStatement("setValues()"));
+  const auto thankYou = platform::frameworkBundle()->pathForResource("thankyou", "html").value();
+  ASSERT_EQ(view().loads.size(), 2u);
+  EXPECT_EQ(view().loads[1].html, platform::readFileText(thankYou));
+  EXPECT_TRUE(view().loads[1].bundled);
+}
+
 TEST_F(ProductPageOpening, WithoutOurPageNothingIsShownAndAnUnreadableOneShowsAnEmptyView) {
   open();
   const auto current = internal::actionHandler()->webview;
+  const Json item = {{"sku", "trail-tee-l"}, {"name", "Trail tee, large"}, {"price", 2700}};
+  view().post("skuChanged", item);
+  ASSERT_TRUE(waitForStatement("setUpdatedPaymentSummary()"));
 
   platform::setFrameworkBundleForTesting(std::make_shared<UnreadableIndexBundle>());
   platform_->clearRequests();
@@ -134,6 +149,7 @@ TEST_F(ProductPageOpening, WithoutOurPageNothingIsShownAndAnUnreadableOneShowsAn
   EXPECT_TRUE(view().loads.empty());
   EXPECT_EQ(view().statements.back(), "populateProductDetails()");
   EXPECT_EQ(internal::actionHandler()->webview, current);
+  EXPECT_EQ(internal::actionHandler()->buyNowDict, item);  // the page on show keeps its item
 
   const TemporaryDirectory empty;
   platform::setFrameworkBundleForTesting(std::make_shared<platform::DirectoryBundle>(empty.path()));
@@ -144,6 +160,10 @@ TEST_F(ProductPageOpening, WithoutOurPageNothingIsShownAndAnUnreadableOneShowsAn
   EXPECT_FALSE(view().attached);
   EXPECT_TRUE(calls().empty());
   EXPECT_EQ(store().customReceiptCssUrl, "https://shop.example/r.css");
+  EXPECT_EQ(internal::actionHandler()->buyNowDict, item);
+
+  open();
+  EXPECT_EQ(internal::actionHandler()->buyNowDict, Json::object());
 }
 
 TEST(ProductPageProfile, NameAndOneLineAddressOfTheShopper) {

@@ -3,6 +3,7 @@
 #include "Platform/PageAddress.hpp"
 #include "support/PlatformFixture.hpp"
 #include "support/RecordingWebView.hpp"
+#include "support/TemporaryDirectory.hpp"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 
 namespace zelvora::test {
 namespace {
@@ -17,9 +19,9 @@ namespace {
 TEST(ProductPageWebView, StatementsWaitForTheLoadUnderWayAndThenRunInOrder) {
   RecordingWebView view({}, {}, /*autoFinish=*/false);
   view.evaluate("a()");
-  view.loadHTML("<p>one</p>", "file:///one.html");
+  view.loadHTML({"<p>one</p>", "file:///one.html"});
   view.evaluate("b()");
-  view.loadHTML("<p>two</p>", "file:///two.html");
+  view.loadHTML({"<p>two</p>", "file:///two.html"});
   view.evaluate("c()");
   EXPECT_EQ(view.statements, std::vector<std::string>{"a()"});
   view.finishLoad();
@@ -70,6 +72,32 @@ TEST(ProductPageAddress, OnlyFileAndHttpsAddressesAreReadWithinTheLimits) {
                                              std::to_string(silent.port()) + "/index.html",
                                          limits));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST(ProductPageAddress, PageTextsAreDecodedByTheirByteOrderMarkAndBadTextIsAFailedRead) {
+  using namespace std::string_literals;
+  const struct {
+    std::string bytes;
+    std::optional<std::string> text;
+  } cases[] = {
+      {"<p>caf\xC3\xA9</p>", "<p>caf\xC3\xA9</p>"},
+      {"\xEF\xBB\xBF<p>\xE2\x82\xAC</p>", "<p>\xE2\x82\xAC</p>"},
+      {"\xFF\xFE<\0p\0>\0\xAC\x20\x3D\xD8\x00\xDE"s, "<p>\xE2\x82\xAC\xF0\x9F\x98\x80"},
+      {"\xFE\xFF\0<\0p\0>\x20\xAC"s, "<p>\xE2\x82\xAC"},
+      {"<p>a\0b</p>"s, "<p>a\0b</p>"s},  // a NUL ends nothing
+      {"", ""},
+      {"<p>caf\xE9</p>", std::nullopt},  // Latin-1, not UTF-8
+      {"\xEF\xBB\xBF\xC3", std::nullopt},
+      {"\xFF\xFE<\0p"s, std::nullopt},         // half a unit
+      {"\xFE\xFF\xD8\x3D\0a"s, std::nullopt},  // a lone surrogate
+  };
+  const TemporaryDirectory files;
+  for (const auto& [bytes, text] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(bytes));
+    EXPECT_EQ(platform::decodePageText(bytes), text);
+    std::ofstream(files.path() / "page.html", std::ios::binary) << bytes;
+    EXPECT_EQ(platform::readAddressText(platform::fileAddress(files.path() / "page.html")), text);
+  }
 }
 
 }  // namespace
