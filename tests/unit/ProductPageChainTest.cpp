@@ -178,7 +178,7 @@ class ReleaseNotingWebView final : public platform::WebView {
   void attachTo(GtkWidget*) override {}
 
  protected:
-  void startLoading(const std::string&, const std::string&) override {}
+  void startLoading(const platform::PageSource&) override {}
   void run(const std::string&) override {}
 
  private:
