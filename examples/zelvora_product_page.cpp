@@ -276,7 +276,6 @@ int main(int argc, char** argv) {
   }
   // The SDK accepts only host names; this one leads to the fake platform on loopback.
   setenv("ZELVORA_RESOLVE", (std::string(kPlatformName) + "=127.0.0.1").c_str(), 1);
-  // Made after gtk_init, so that WebKit is ready before the SDK's script engine.
   App app(code, snapshots);
   if (!app.start(platform->port()))
     return 1;

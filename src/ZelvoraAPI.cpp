@@ -91,7 +91,7 @@ std::optional<Error> start(const std::string& merchantId, const std::string& api
 ZelvoraAPI::ZelvoraAPI() {
   try {
     // Before the script context is made: web views of a process whose first JavaScriptCore
-    // context came before WebKit's default context never finish loading.
+    // context came before WebKit started never finish loading.
     platform::prepareWebKit();
     const auto path = platform::frameworkBundle()->pathForResource("VardeloHMAC", "js");
     if (!path)
