@@ -4,14 +4,8 @@
 // the fake platform over a loopback websocket through the SDK to the app's delegate, which spends a
 // little time on each, as an app that updates its screen would. The fake platform makes each frame
 // only when it writes it, so its own memory stays flat.
-#include "fake_platform/EventSocket.hpp"
-#include "fake_platform/FakePlatform.hpp"
-
-#include <zelvora/NotificationCenter.hpp>
-#include <zelvora/ZelvoraAPI.hpp>
-#include <zelvora/ZelvoraEventListener.hpp>
-
 #include "BenchmarkMain.hpp"
+#include "ConnectedEventSocket.hpp"
 
 #include <benchmark/benchmark.h>
 #include <glib.h>
@@ -68,24 +62,7 @@ Clock::duration iterateMainContext() {
   return took;
 }
 
-struct Connected {
-  Connected() : fake({"merchant-flood", "key-flood", "secret-flood"}) {
-    api.initialize("merchant-flood", "key-flood", "secret-flood",
-                   {{"host", "http://platform.test:" + std::to_string(fake.port())}},
-                   [](bool, std::optional<Error>) {});
-    ZelvoraEventListener::shared().setDelegate(delegate);
-    bool connected = false;
-    auto& center = NotificationCenter::defaultCenter();
-    const auto observer =
-        center.addObserver(std::string(ZelvoraEventListener::websocketConnectedNotification),
-                           [&connected] { connected = true; });
-    ZelvoraEventListener::shared().connect();
-    while (!connected || fake.events().openConnections() != 1) {
-      iterateMainContext();
-    }
-    center.removeObserver(observer);
-  }
-
+struct Flooded : ConnectedEventSocket<CountingDelegate> {
   // Pushes the frames and runs the main loop until the delegate heard them all; returns the
   // longest dispatch, or nullopt when the frames did not all arrive in time.
   std::optional<Clock::duration> flood(std::size_t count,
@@ -102,14 +79,10 @@ struct Connected {
     }
     return longest;
   }
-
-  fake::FakePlatform fake;
-  ZelvoraAPI api;
-  std::shared_ptr<CountingDelegate> delegate = std::make_shared<CountingDelegate>();
 };
 
-Connected& connected() {
-  static Connected instance;
+Flooded& connected() {
+  static Flooded instance;
   return instance;
 }
 

@@ -1,22 +1,14 @@
 // How long an event takes from the fake platform's push, over a loopback websocket, through the
 // SDK's I/O thread, the main queue and the frame's handling, to the app's delegate call. Reports
 // the median and the 99th percentile of the iterations as counters (microseconds).
-#include "fake_platform/EventSocket.hpp"
-#include "fake_platform/FakePlatform.hpp"
-
-#include <zelvora/NotificationCenter.hpp>
-#include <zelvora/ZelvoraAPI.hpp>
-#include <zelvora/ZelvoraEventListener.hpp>
-
 #include "BenchmarkMain.hpp"
+#include "ConnectedEventSocket.hpp"
 
 #include <benchmark/benchmark.h>
 #include <glib.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,31 +31,13 @@ void iterateUntil(Done done) {
   }
 }
 
-struct Connected {
-  Connected() : fake({"merchant-bench", "key-bench", "secret-bench"}) {
-    api.initialize("merchant-bench", "key-bench", "secret-bench",
-                   {{"host", "http://platform.test:" + std::to_string(fake.port())}},
-                   [](bool, std::optional<Error>) {});
-    ZelvoraEventListener::shared().setDelegate(delegate);
-    bool connected = false;
-    NotificationCenter::defaultCenter().addObserver(
-        std::string(ZelvoraEventListener::websocketConnectedNotification),
-        [&connected] { connected = true; });
-    ZelvoraEventListener::shared().connect();
-    iterateUntil([&] { return connected && fake.events().openConnections() == 1; });
-  }
-  fake::FakePlatform fake;
-  ZelvoraAPI api;
-  std::shared_ptr<TimingDelegate> delegate = std::make_shared<TimingDelegate>();
-};
-
 double percentile(std::vector<double> values, double fraction) {
   std::sort(values.begin(), values.end());
   return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
 }
 
 void EventFrameToDelegateCall(benchmark::State& state) {
-  static Connected connected;
+  static ConnectedEventSocket<TimingDelegate> connected;
   const std::string frame = R"({"type":"post-purchase-offer","body":{"image-url":"x"}})";
   std::vector<double> microseconds;
   for (auto _ : state) {
