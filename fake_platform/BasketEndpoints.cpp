@@ -80,18 +80,14 @@ nlohmann::json paymentRecord(const nlohmann::json& instrument, std::int64_t amou
   return payment;
 }
 
-[[noreturn]] void reject(std::string_view key, std::string_view problem) {
-  throw Rejection{parameterError(key, problem)};
-}
-
 const nlohmann::json& objectIn(const nlohmann::json& entry, std::string_view list) {
   if (!entry.is_object()) {
-    reject(list, "must hold objects");
+    rejectField(list, "must hold objects");
   }
   return entry;
 }
 
-const nlohmann::json* presentField(const nlohmann::json& object, std::string_view key) {
+const nlohmann::json* nonNullField(const nlohmann::json& object, std::string_view key) {
   const auto found = object.find(key);
   return found == object.end() || found->is_null() ? nullptr : &*found;
 }
@@ -99,23 +95,23 @@ const nlohmann::json* presentField(const nlohmann::json& object, std::string_vie
 // A whole number from 0 to max, when present.
 std::optional<std::int64_t> amountWithin(const nlohmann::json& object, std::string_view key,
                                          std::int64_t max) {
-  const nlohmann::json* field = presentField(object, key);
+  const nlohmann::json* field = nonNullField(object, key);
   if (field == nullptr) {
     return std::nullopt;
   }
   if (!field->is_number_integer() || *field < 0 || *field > max) {
-    reject(key, "must be a whole number from 0 to " + std::to_string(max));
+    rejectField(key, "must be a whole number from 0 to " + std::to_string(max));
   }
   return field->get<std::int64_t>();
 }
 
 double quantityOf(const nlohmann::json& item) {
-  const nlohmann::json* qty = presentField(item, "qty");
+  const nlohmann::json* qty = nonNullField(item, "qty");
   if (qty == nullptr) {
     return 1;
   }
   if (!qty->is_number() || !(*qty > 0) || *qty > kMaxQty) {
-    reject("qty", "must be a number above 0, at most " + std::to_string(kMaxQty));
+    rejectField("qty", "must be a number above 0, at most " + std::to_string(kMaxQty));
   }
   return qty->get<double>();
 }
@@ -128,7 +124,7 @@ nlohmann::json keptLineItem(const nlohmann::json& entry) {
   const fixtures::Sku* known = catalog::findSku(sku);
   const std::optional<std::int64_t> price = amountWithin(item, "price", kMaxCents);
   if (known == nullptr && !price) {
-    reject("sku", "is not in the catalogue: " + sku);
+    rejectField("sku", "is not in the catalogue: " + sku);
   }
   const nlohmann::json* name = optionalField(item, "name", nlohmann::json::value_t::string);
   return {{"sku", sku},
@@ -149,7 +145,7 @@ template <class KeepEntry>
 auto keptList(std::string_view key, std::size_t maxEntries, KeepEntry keepEntry) {
   return [key, maxEntries, keepEntry](const nlohmann::json& entries) {
     if (entries.size() > maxEntries) {
-      reject(key, "may hold at most " + std::to_string(maxEntries) + " entries");
+      rejectField(key, "may hold at most " + std::to_string(maxEntries) + " entries");
     }
     nlohmann::json kept = nlohmann::json::array();
     for (const auto& entry : entries) {
@@ -162,7 +158,7 @@ auto keptList(std::string_view key, std::size_t maxEntries, KeepEntry keepEntry)
 nlohmann::json keptTags(const nlohmann::json& tags) {
   for (const auto& tag : tags) {
     if (tag != kCollectTag) {
-      reject("tags", "may only hold \"reserve-collect\"");
+      rejectField("tags", "may only hold \"reserve-collect\"");
     }
   }
   return tags;

@@ -9,10 +9,6 @@ namespace {
 // and dumps of a parsed document.
 constexpr std::size_t kMaxNesting = 64;
 
-[[noreturn]] void rejectField(std::string_view key, std::string_view problem) {
-  throw Rejection{parameterError(key, problem)};
-}
-
 const nlohmann::json& presentField(const nlohmann::json& body, std::string_view key) {
   auto found = body.find(key);
   if (found == body.end() || found->is_null()) {
@@ -45,6 +41,10 @@ bool nestsDeeperThan(std::string_view text, std::size_t limit) {
 }
 
 }  // namespace
+
+void rejectField(std::string_view key, std::string_view problem) {
+  throw Rejection{parameterError(key, problem)};
+}
 
 nlohmann::json parsedBody(const std::string& body) {
   if (nestsDeeperThan(body, kMaxNesting)) {

@@ -10,7 +10,7 @@ struct ConnectionLimits {
   // From the moment a connection may send a request (when it opens, or once the previous answer
   // has gone out) until that request's whole header has arrived; the TLS handshake counts too.
   // An idle keep-alive connection is closed when it runs out.
-  std::chrono::milliseconds headerTimeout = std::chrono::seconds(20);
+  std::chrono::milliseconds headerTimeout = std::chrono::seconds(10);
 };
 
 }  // namespace zelvora::fake

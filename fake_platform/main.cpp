@@ -30,7 +30,7 @@ void printUsage(std::ostream& out, const char* program) {
          "  --api-key       default demo-api-key\n"
          "  --api-secret    default demo-api-secret\n"
          "  --header-timeout  how long a connection may take to send a request's header,\n"
-         "                  or stay idle between requests, before it is closed; default 20\n"
+         "                  or stay idle between requests, before it is closed; default 10\n"
          "The port in use is printed on stdout; SIGINT or SIGTERM stops the server.\n";
 }
 
