@@ -17,11 +17,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,12 +57,10 @@ class PlatformProgram {
     }
     argv.push_back(nullptr);
     int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) {
-      throw std::runtime_error("no pipe");
+    if (pipe2(ends, O_CLOEXEC) != 0 || (pid_ = fork()) < 0) {
+      throw std::runtime_error("cannot start the program");
     }
-    pid_ = fork();
-    if (pid_ == 0) {
-      // Only async-signal-safe calls until exec.
+    if (pid_ == 0) {  // only async-signal-safe calls until exec
       prctl(PR_SET_PDEATHSIG, SIGKILL);
       dup2(ends[1], STDOUT_FILENO);
       dup2(ends[1], STDERR_FILENO);
@@ -73,7 +72,7 @@ class PlatformProgram {
   }
 
   ~PlatformProgram() {
-    if (!status_) {
+    if (!reaped_) {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
     }
@@ -93,15 +92,12 @@ class PlatformProgram {
     return line;
   }
 
+  // Its exit status, once it has ended of itself within 10 s.
   std::optional<int> exitStatus() {
-    waitUntil(Clock::now() + 10s, [&] {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      return status_.has_value();
-    });
-    return status_;
+    int status = 0;
+    reaped_ =
+        waitUntil(Clock::now() + 10s, [&] { return waitpid(pid_, &status, WNOHANG) == pid_; });
+    return reaped_ && WIFEXITED(status) ? std::optional(WEXITSTATUS(status)) : std::nullopt;
   }
 
   std::size_t openDescriptors() const {
@@ -109,18 +105,14 @@ class PlatformProgram {
     return std::distance(std::filesystem::directory_iterator(procPath("fd"), ignored), {});
   }
 
-  // User and system time spent so far, from the 14th and 15th fields of its stat.
+  // User and system time spent so far: the 14th and 15th fields of its stat.
   std::chrono::milliseconds cpuTime() const {
     std::ifstream file(procPath("stat"));
     const std::string stat((std::istreambuf_iterator<char>(file)), {});
-    std::istringstream fields(stat.substr(stat.rfind(')') + 1));  // from field 3 on
-    std::string skipped;
     long long user = 0;
     long long system = 0;
-    for (int field = 3; field < 14; ++field) {
-      fields >> skipped;
-    }
-    fields >> user >> system;
+    std::sscanf(stat.c_str() + stat.rfind(')') + 1,
+                " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lld %lld", &user, &system);
     return std::chrono::milliseconds((user + system) * 1000 / sysconf(_SC_CLK_TCK));
   }
 
@@ -131,7 +123,7 @@ class PlatformProgram {
 
   pid_t pid_ = -1;
   int output_ = -1;
-  std::optional<int> status_;
+  bool reaped_ = false;
 };
 
 TEST(FakePlatformProgram, APortInUseIsNamedAndEndsTheProgramWithStatusOne) {
