@@ -39,6 +39,7 @@ void printUsage(std::ostream& out, const char* program) {
   std::exit(2);
 }
 
+// A decimal whole number from min to max; anything else ends the program with its usage.
 long wholeNumber(const std::string& text, long min, long max, const char* program) {
   const long number = std::strtol(text.c_str(), nullptr, 10);
   if (text.empty() || text.size() > 9 ||
