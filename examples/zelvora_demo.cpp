@@ -257,16 +257,22 @@ class Journey {
     if (!skus || skus->empty()) {
       return false;
     }
+    // The scanned offer goes into the basket with the product, as the product page puts it.
     auto update = std::make_shared<BasketUpdateParam>();
     update->items = ModelList<BasketLineItem>{std::make_shared<BasketLineItem>()};
     update->items->front()->sku = skus->front()->sku;
     update->items->front()->qty = 1;
+    update->productOffers = ModelList<ProductOffer>{offer};
     return await<Basket>(
                "add " + text(skus->front()->sku) + " to the basket",
                [&](auto done) { api_.updateBasket(update, done); },
                [](const Basket& b) {
+                 const TotalSummary none;
+                 const TotalSummary& summary = b.summary ? *b.summary : none;
                  return std::to_string(b.items ? b.items->size() : 0) + " item(s), total " +
-                        money(b.summary ? b.summary->total : std::nullopt);
+                        money(summary.total) + ", to pay " + money(summary.paymentTotal) +
+                        " (tax " + money(summary.tax) + ", savings " +
+                        money(summary.discountCents) + ")";
                }) != nullptr;
   }
 
@@ -279,7 +285,8 @@ class Journey {
                "preview the payment", [&](auto done) { api_.preview(card_, done); },
                [&](const BasketPreview& p) {
                  return "pay " + money(p.summary ? p.summary->paymentTotal : std::nullopt) +
-                        " with " + card_;
+                        " with " + card_ + " (tax " +
+                        money(p.summary ? p.summary->tax : std::nullopt) + ")";
                }) &&
            await<BasketState>(
                "complete the scan", [&](auto done) { api_.posCompleteScan(done); }, stateOf) &&

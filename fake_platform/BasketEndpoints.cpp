@@ -13,6 +13,13 @@ namespace {
 constexpr std::string_view kPaidState = "complete-transaction";
 constexpr std::string_view kCancelledState = "cancel-transaction";
 constexpr std::string_view kCollectTag = "reserve-collect";
+// Bounds that keep a basket's arithmetic far from overflowing whatever a client sends: at most
+// 1,000 items of 1,000 pieces at 100,000,000.00 each, and 100 product offers.
+constexpr std::size_t kMaxLineItems = 1000;
+constexpr int kMaxQty = 1000;
+constexpr std::int64_t kMaxCents = 10'000'000'000;
+constexpr std::size_t kMaxProductOffers = 100;
+constexpr std::int64_t kMaxPercent = 100;
 
 bool isClosed(const BasketRecord& basket) {
   return basket.state == kPaidState || basket.state == kCancelledState;
@@ -47,10 +54,6 @@ nlohmann::json basketJson(const BasketRecord& basket, const Totals& totals) {
   return json;
 }
 
-nlohmann::json basketJson(const BasketRecord& basket) {
-  return basketJson(basket, totalsPaidWith(basket, basket.paymentTypeOffers));
-}
-
 // A receipt records the product offers with fewer fields than a basket carries.
 nlohmann::json receiptProductOffers(const nlohmann::json& productOffers) {
   static constexpr std::array<std::string_view, 7> kKeys{
@@ -77,39 +80,85 @@ nlohmann::json paymentRecord(const nlohmann::json& instrument, std::int64_t amou
   return payment;
 }
 
-// A line item as the basket keeps it: price and name come from the catalogue unless the item
-// brings its own, and the quantity defaults to one.
-nlohmann::json keptLineItem(const nlohmann::json& item) {
-  if (!item.is_object()) {
-    throw Rejection{parameterError("items", "must hold objects")};
+const nlohmann::json& objectIn(const nlohmann::json& entry, std::string_view list) {
+  if (!entry.is_object()) {
+    rejectField(list, "must hold objects");
   }
-  const std::string sku = requiredNonEmptyString(item, "sku");
-  const fixtures::Sku* known = catalog::findSku(sku);
-  const double qty = item.value("qty", 1.0);
-  if (!(qty > 0)) {
-    throw Rejection{parameterError("qty", "must be a positive number")};
-  }
-  if (known == nullptr && !item.contains("price")) {
-    throw Rejection{parameterError("sku", "is not in the catalogue: " + sku)};
-  }
-  return {{"sku", sku},
-          {"qty", qty},
-          {"price", item.contains("price") ? requiredInteger(item, "price") : known->price},
-          {"name", item.value("name", known ? std::string(known->name) : sku)}};
+  return entry;
 }
 
-nlohmann::json keptLineItems(const nlohmann::json& items) {
-  nlohmann::json kept = nlohmann::json::array();
-  for (const auto& item : items) {
-    kept.push_back(keptLineItem(item));
+const nlohmann::json* nonNullField(const nlohmann::json& object, std::string_view key) {
+  const auto found = object.find(key);
+  return found == object.end() || found->is_null() ? nullptr : &*found;
+}
+
+// A whole number from 0 to max, when present.
+std::optional<std::int64_t> amountWithin(const nlohmann::json& object, std::string_view key,
+                                         std::int64_t max) {
+  const nlohmann::json* field = nonNullField(object, key);
+  if (field == nullptr) {
+    return std::nullopt;
   }
-  return kept;
+  if (!field->is_number_integer() || *field < 0 || *field > max) {
+    rejectField(key, "must be a whole number from 0 to " + std::to_string(max));
+  }
+  return field->get<std::int64_t>();
+}
+
+double quantityOf(const nlohmann::json& item) {
+  const nlohmann::json* qty = nonNullField(item, "qty");
+  if (qty == nullptr) {
+    return 1;
+  }
+  if (!qty->is_number() || !(*qty > 0) || *qty > kMaxQty) {
+    rejectField("qty", "must be a number above 0, at most " + std::to_string(kMaxQty));
+  }
+  return qty->get<double>();
+}
+
+// A line item as the basket keeps it: price and name come from the catalogue unless the item
+// brings its own, and the quantity defaults to one.
+nlohmann::json keptLineItem(const nlohmann::json& entry) {
+  const nlohmann::json& item = objectIn(entry, "items");
+  const std::string sku = requiredNonEmptyString(item, "sku");
+  const fixtures::Sku* known = catalog::findSku(sku);
+  const std::optional<std::int64_t> price = amountWithin(item, "price", kMaxCents);
+  if (known == nullptr && !price) {
+    rejectField("sku", "is not in the catalogue: " + sku);
+  }
+  const nlohmann::json* name = optionalField(item, "name", nlohmann::json::value_t::string);
+  return {{"sku", sku},
+          {"qty", quantityOf(item)},
+          {"price", price ? *price : known->price},
+          {"name", name ? *name : nlohmann::json(known ? std::string(known->name) : sku)}};
+}
+
+// A product offer is kept as sent, once the figures the totals read from it are sound.
+nlohmann::json keptProductOffer(const nlohmann::json& entry) {
+  const nlohmann::json& offer = objectIn(entry, "product-offers");
+  const nlohmann::json* type = optionalField(offer, "type", nlohmann::json::value_t::string);
+  amountWithin(offer, "value", type && *type == "percent-discount" ? kMaxPercent : kMaxCents);
+  return offer;
+}
+
+template <class KeepEntry>
+auto keptList(std::string_view key, std::size_t maxEntries, KeepEntry keepEntry) {
+  return [key, maxEntries, keepEntry](const nlohmann::json& entries) {
+    if (entries.size() > maxEntries) {
+      rejectField(key, "may hold at most " + std::to_string(maxEntries) + " entries");
+    }
+    nlohmann::json kept = nlohmann::json::array();
+    for (const auto& entry : entries) {
+      kept.push_back(keepEntry(entry));
+    }
+    return kept;
+  };
 }
 
 nlohmann::json keptTags(const nlohmann::json& tags) {
   for (const auto& tag : tags) {
     if (tag != kCollectTag) {
-      throw Rejection{parameterError("tags", "may only hold \"reserve-collect\"")};
+      rejectField("tags", "may only hold \"reserve-collect\"");
     }
   }
   return tags;
@@ -129,8 +178,18 @@ nlohmann::json basketStateReply(const BasketRecord& basket) {
 
 }  // namespace
 
-nlohmann::json PlatformState::basketResource(const BasketRecord& basket) {
-  return basketJson(basket);
+// An open basket is priced for the shopper's default payment instrument, the one the shopper pays
+// with unless they pick another; a paid basket for the instrument that paid.
+const nlohmann::json& PlatformState::pricingOffers(const BasketRecord& basket) const {
+  if (basket.paymentInstrumentId) {
+    return basket.paymentTypeOffers;
+  }
+  const ShopperRecord& shopper = shoppers_.at(basket.shopperId);
+  return instrumentOf(shopper, shopper.defaultInstrumentId).at("offers");
+}
+
+nlohmann::json PlatformState::basketResource(const BasketRecord& basket) const {
+  return basketJson(basket, totalsPaidWith(basket, pricingOffers(basket)));
 }
 
 BasketRecord& PlatformState::ownBasket(const Call& call, const std::string& basketId) {
@@ -195,7 +254,7 @@ HttpResponse PlatformState::createBasket(const Call& call) {
                       .sequence = lastId_,
                       .sessionId = sessionId,
                       .shopperId = call.shopper->id};
-  return jsonReply(basketJson(baskets_[basket.id] = std::move(basket)));
+  return jsonReply(basketResource(baskets_[basket.id] = std::move(basket)));
 }
 
 HttpResponse PlatformState::associateBasket(const Call& call) {
@@ -214,7 +273,7 @@ HttpResponse PlatformState::associateBasket(const Call& call) {
 }
 
 HttpResponse PlatformState::lookUpBasket(const Call& call) {
-  return jsonReply(basketJson(ownBasket(call, call.pathValues.at("basket-id"))));
+  return jsonReply(basketResource(ownBasket(call, call.pathValues.at("basket-id"))));
 }
 
 HttpResponse PlatformState::lookUpReceipt(const Call& call) {
@@ -222,7 +281,7 @@ HttpResponse PlatformState::lookUpReceipt(const Call& call) {
   if (basket.receipt.is_null()) {
     return notFound("receipt", "Basket " + basket.id + " has not been paid");
   }
-  nlohmann::json json = basketJson(basket);
+  nlohmann::json json = basketResource(basket);
   json["payment-instrument-id"] = *basket.paymentInstrumentId;
   json["payment-type-offers"] = basket.paymentTypeOffers;
   json["receipt"] = basket.receipt;
@@ -242,8 +301,8 @@ HttpResponse PlatformState::previewPayment(const Call& call) {
   return jsonReply(preview);
 }
 
-// Paying closes the basket, spends its loyalty points and earns one point per whole currency
-// unit paid.
+// Paying closes the basket, spends the loyalty points its receipt credits and earns one point per
+// whole currency unit paid.
 HttpResponse PlatformState::makePayment(const Call& call) {
   BasketRecord& basket = openBasket(call, requiredString(call.body, "basket-id"));
   const nlohmann::json& instrument =
@@ -256,9 +315,10 @@ HttpResponse PlatformState::makePayment(const Call& call) {
   basket.paymentInstrumentId = instrument.at("payment-instrument-id");
   basket.paymentTypeOffers = instrument.at("offers");
   basket.state = kPaidState;
-  const std::int64_t spent = std::min(basket.loyaltyPoints, shopper.accruedPoints);
-  shopper.accruedPoints +=
-      basket.receipt.at("summary").at("payment-total").get<std::int64_t>() / 100 - spent;
+  const nlohmann::json& paid = basket.receipt.at("summary");
+  const std::int64_t spent =
+      std::min(paid.at("loyalty-cents").get<std::int64_t>(), shopper.accruedPoints);
+  shopper.accruedPoints += paid.at("payment-total").get<std::int64_t>() / 100 - spent;
   shopper.redeemedPoints += spent;
   shopper.receipts.insert(shopper.receipts.begin(), basket.receipt);
   return jsonReply({{"basket-id", basket.id}, {"status", "ok"}});
@@ -274,7 +334,7 @@ HttpResponse PlatformState::redeemLoyalty(const Call& call) {
     return parameterError("points", "exceeds the accrued points");
   }
   basket.loyaltyPoints = points;
-  return jsonReply(basketJson(basket));
+  return jsonReply(basketResource(basket));
 }
 
 HttpResponse PlatformState::lookUpMostRecentBasket(const Call& call) {
@@ -282,34 +342,38 @@ HttpResponse PlatformState::lookUpMostRecentBasket(const Call& call) {
   if (baskets.empty()) {
     return notFound("basket", "The session has no basket");
   }
-  return jsonReply(basketJson(*baskets.back()));
+  return jsonReply(basketResource(*baskets.back()));
 }
 
 HttpResponse PlatformState::lookUpActiveBaskets(const Call& call) {
   nlohmann::json active = nlohmann::json::array();
   for (const BasketRecord* basket : basketsOfSession(call)) {
     if (!isClosed(*basket)) {
-      active.push_back(basketJson(*basket));
+      active.push_back(basketResource(*basket));
     }
   }
   return jsonReply(active);
 }
 
-// An update replaces each list it carries; what it leaves out stays as it was.
+// An update replaces each list it carries; what it leaves out stays as it was. The whole answer
+// is made before the basket changes, so that an update refused halfway changes nothing.
 HttpResponse PlatformState::updateBasket(const Call& call) {
   BasketRecord& basket = openBasket(call, requiredString(call.body, "basket-id"));
   BasketRecord updated = basket;
   const auto asSent = [](const nlohmann::json& value) { return value; };
   const auto array = nlohmann::json::value_t::array;
-  replaceIfPresent(updated.items, call.body, "items", array, keptLineItems);
+  replaceIfPresent(updated.items, call.body, "items", array,
+                   keptList("items", kMaxLineItems, keptLineItem));
   replaceIfPresent(updated.skuOffers, call.body, "sku-offers", array, asSent);
-  replaceIfPresent(updated.productOffers, call.body, "product-offers", array, asSent);
+  replaceIfPresent(updated.productOffers, call.body, "product-offers", array,
+                   keptList("product-offers", kMaxProductOffers, keptProductOffer));
   replaceIfPresent(updated.tags, call.body, "tags", array, keptTags);
   replaceIfPresent(updated.fulfillment, call.body, "fulfillment", nlohmann::json::value_t::object,
                    asSent);
   updated.state = "update-basket";
+  HttpResponse answer = jsonReply(basketResource(updated));
   basket = std::move(updated);
-  return jsonReply(basketJson(basket));
+  return answer;
 }
 
 HttpResponse PlatformState::posCompleteScan(const Call& call) {

@@ -10,6 +10,10 @@
 // platform's "errors" form naming it.
 namespace zelvora::fake {
 
+// Rejects the request, naming the field and what is wrong with it.
+[[noreturn]] void rejectField(std::string_view key, std::string_view problem);
+
+// The body as a JSON object; anything else, or a body nested too deep to handle, rejects.
 nlohmann::json parsedBody(const std::string& body);
 std::string requiredString(const nlohmann::json& body, std::string_view key);
 std::string requiredNonEmptyString(const nlohmann::json& body, std::string_view key);

@@ -1,5 +1,6 @@
 #include "fake_platform/FakePlatform.hpp"
 
+#include <deque>
 #include <exception>
 #include <mutex>
 
@@ -30,14 +31,25 @@ Reaction scriptedReaction(const ScriptedReply& script, HttpResponse response) {
   return reaction;
 }
 
+RecordedRequest recordOf(const HttpRequest& request, std::string path, bool signatureValid) {
+  return {request.method,
+          request.target,
+          std::move(path),
+          request.headers,
+          request.body.substr(0, RecordedRequest::kKeptBodyBytes),
+          request.body.size(),
+          signatureValid};
+}
+
 }  // namespace
 
 struct FakePlatform::Impl {
-  Impl(Credentials platformCredentials, std::uint16_t port, const std::optional<TlsIdentity>& tls)
+  Impl(Credentials platformCredentials, std::uint16_t port, const std::optional<TlsIdentity>& tls,
+       ConnectionLimits limits)
       : credentials(std::move(platformCredentials)),
         state(credentials.merchantId),
         server(
-            port, [this](HttpRequest request) { return react(std::move(request)); }, tls) {}
+            port, [this](HttpRequest request) { return react(std::move(request)); }, tls, limits) {}
 
   Reaction react(HttpRequest request) {
     if (isEventSocketUpgrade(request)) {
@@ -51,8 +63,7 @@ struct FakePlatform::Impl {
     const bool signatureValid = hasValidSignature(request, credentials);
     const std::string path = decodedPathOf(request.target);
     std::lock_guard lock(mutex);
-    log.push_back(
-        {request.method, request.target, path, request.headers, request.body, signatureValid});
+    record(recordOf(request, path, signatureValid));
     const std::optional<ScriptedReply> script = scripts.take(request.method, path);
     if (!script) {
       return Reaction{.response = platformAnswer(request, signatureValid)};
@@ -62,6 +73,13 @@ struct FakePlatform::Impl {
     const bool canned = script->status || script->body || script->streamedBody;
     return scriptedReaction(
         *script, canned ? scriptedResponse(*script) : platformAnswer(request, signatureValid));
+  }
+
+  void record(RecordedRequest request) {
+    if (log.size() == RecordedRequest::kKeptRequests) {
+      log.pop_front();
+    }
+    log.push_back(std::move(request));
   }
 
   HttpResponse platformAnswer(const HttpRequest& request, bool signatureValid) {
@@ -83,7 +101,7 @@ struct FakePlatform::Impl {
 
   const Credentials credentials;
   mutable std::mutex mutex;
-  std::vector<RecordedRequest> log;
+  std::deque<RecordedRequest> log;
   ScriptBook scripts;
   PlatformState state;
   EventSocketServer events;
@@ -92,8 +110,8 @@ struct FakePlatform::Impl {
 };
 
 FakePlatform::FakePlatform(Credentials credentials, std::uint16_t port,
-                           const std::optional<TlsIdentity>& tls)
-    : impl_(std::make_unique<Impl>(std::move(credentials), port, tls)) {}
+                           const std::optional<TlsIdentity>& tls, ConnectionLimits limits)
+    : impl_(std::make_unique<Impl>(std::move(credentials), port, tls, limits)) {}
 
 FakePlatform::~FakePlatform() = default;
 
@@ -111,7 +129,7 @@ std::size_t FakePlatform::connectionsAccepted() const {
 
 std::vector<RecordedRequest> FakePlatform::requests() const {
   std::lock_guard lock(impl_->mutex);
-  return impl_->log;
+  return {impl_->log.begin(), impl_->log.end()};
 }
 
 void FakePlatform::clearRequests() {

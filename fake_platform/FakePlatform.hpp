@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fake_platform/ConnectionLimits.hpp"
 #include "fake_platform/Fixtures.hpp"
 #include "fake_platform/StreamedBody.hpp"
 #include "fake_platform/TlsIdentity.hpp"
@@ -23,13 +24,19 @@ struct Credentials {
   std::string apiSecret;
 };
 
-// One request exactly as it arrived, kept whatever the server answered.
+// One request as it arrived, kept whatever the server answered.
 struct RecordedRequest {
+  // The platform keeps the latest requests and the start of each body, so that clients sending
+  // without end cannot make it grow without end.
+  static constexpr std::size_t kKeptRequests = 1000;
+  static constexpr std::size_t kKeptBodyBytes = 64 * 1024;
+
   std::string method;
   std::string target;  // path and query as sent, still percent-encoded
   std::string path;    // percent-decoded, without the query: what the signature covers
   std::map<std::string, std::string> headers;  // names in lower case
-  std::string body;
+  std::string body;                            // its first kKeptBodyBytes bytes
+  std::size_t bodyBytes = 0;                   // the whole body's length
   bool signatureValid = false;
 };
 
@@ -52,8 +59,11 @@ struct ScriptedReply {
 class FakePlatform {
  public:
   // With an identity, the REST service speaks only https; its events() then takes no upgrades.
+  // A port that cannot be listened on throws std::system_error (std::errc::address_in_use when
+  // another socket holds it).
   explicit FakePlatform(Credentials credentials, std::uint16_t port = 0,
-                        const std::optional<TlsIdentity>& tls = std::nullopt);
+                        const std::optional<TlsIdentity>& tls = std::nullopt,
+                        ConnectionLimits limits = {});
   ~FakePlatform();
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;
@@ -62,6 +72,7 @@ class FakePlatform {
   const Credentials& credentials() const;
   std::size_t connectionsAccepted() const;
 
+  // The latest RecordedRequest::kKeptRequests requests, oldest first.
   std::vector<RecordedRequest> requests() const;
   void clearRequests();
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include <boost/asio/io_context.hpp>
@@ -29,6 +30,9 @@ using TlsStream = asio::ssl::stream<tcp::socket>;
 
 // Large enough for the multi-megabyte bodies the transport tests push through.
 constexpr std::uint64_t kMaxBodyBytes = 256ull * 1024 * 1024;
+// After a failed accept (out of descriptors, most likely) the listening socket stays readable:
+// trying again at once would spin until a connection closes.
+constexpr std::chrono::milliseconds kAcceptRetryPause{100};
 
 std::string_view view(beast::string_view text) {
   return {text.data(), text.size()};
@@ -64,12 +68,15 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
   using std::enable_shared_from_this<Connection<Stream>>::shared_from_this;
 
   template <class... StreamArgs>
-  explicit Connection(const RequestHandler& handler, StreamArgs&&... streamArgs)
+  Connection(const RequestHandler& handler, ConnectionLimits limits, StreamArgs&&... streamArgs)
       : stream_(std::forward<StreamArgs>(streamArgs)...),
         timer_(stream_.get_executor()),
-        handler_(handler) {}
+        headerDeadline_(stream_.get_executor()),
+        handler_(handler),
+        limits_(limits) {}
 
   void start() {
+    armHeaderDeadline();
     if constexpr (std::is_same_v<Stream, TlsStream>) {
       stream_.async_handshake(asio::ssl::stream_base::server,
                               [self = shared_from_this()](beast::error_code ec) {
@@ -86,8 +93,25 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     parser_->body_limit(kMaxBodyBytes);
     http::async_read_header(stream_, buffer_, *parser_,
                             [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                              self->disarmHeaderDeadline();
                               ec ? self->close() : self->onHeader();
                             });
+  }
+
+  void armHeaderDeadline() {
+    awaitingHeader_ = true;
+    headerDeadline_.expires_after(limits_.headerTimeout);
+    headerDeadline_.async_wait([self = shared_from_this()](beast::error_code ec) {
+      // A header that arrived just as the time ran out is served.
+      if (!ec && self->awaitingHeader_) {
+        self->close();
+      }
+    });
+  }
+
+  void disarmHeaderDeadline() {
+    awaitingHeader_ = false;
+    headerDeadline_.cancel();
   }
 
   // Clients that announce a large body wait for this interim answer before sending it.
@@ -214,7 +238,13 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     }
   }
 
-  void awaitNextRequest() { keepAlive_ ? readHeader() : close(); }
+  void awaitNextRequest() {
+    if (!keepAlive_) {
+      return close();
+    }
+    armHeaderDeadline();
+    readHeader();
+  }
 
   // An unanswered connection lives until the client gives up or the server stops.
   void awaitClientClose() {
@@ -228,7 +258,10 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
 
   Stream stream_;
   asio::steady_timer timer_;
+  asio::steady_timer headerDeadline_;
   const RequestHandler& handler_;
+  const ConnectionLimits limits_;
+  bool awaitingHeader_ = false;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
   http::response<http::string_body> response_;
@@ -240,13 +273,36 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
   std::array<char, 512> discard_{};
 };
 
+tcp::acceptor listeningOn(asio::io_context& io, std::uint16_t port) {
+  const tcp::endpoint endpoint(asio::ip::address_v4::loopback(), port);
+  tcp::acceptor acceptor(io);
+  beast::error_code ec;
+  acceptor.open(endpoint.protocol(), ec);
+  if (!ec) {
+    acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
+  }
+  if (!ec) {
+    acceptor.bind(endpoint, ec);
+  }
+  if (!ec) {
+    acceptor.listen(asio::socket_base::max_listen_connections, ec);
+  }
+  if (ec) {
+    // Asio reports the system's own error numbers.
+    throw std::system_error(ec.value(), std::system_category(),
+                            "cannot listen on 127.0.0.1:" + std::to_string(port));
+  }
+  return acceptor;
+}
+
 }  // namespace
 
 struct HttpServer::Impl {
   Impl(std::uint16_t port, RequestHandler requestHandler,
-       const std::optional<TlsIdentity>& identity)
+       const std::optional<TlsIdentity>& identity, ConnectionLimits connectionLimits)
       : handler(std::move(requestHandler)),
-        acceptor(io, tcp::endpoint(asio::ip::address_v4::loopback(), port)),
+        limits(connectionLimits),
+        acceptor(listeningOn(io, port)),
         boundPort(acceptor.local_endpoint().port()) {
     if (identity) {
       tls.emplace(serverTlsContext(*identity));
@@ -261,41 +317,53 @@ struct HttpServer::Impl {
   }
 
   void accept() {
-    // A failed accept (say, out of descriptors for a moment) must not end the accepting.
     acceptor.async_accept([this](beast::error_code ec, tcp::socket socket) {
       if (ec == asio::error::operation_aborted) {
         return;
       }
-      if (!ec) {
-        ++accepted;
-        socket.set_option(tcp::no_delay(true), ec);
-        serve(std::move(socket));
+      if (ec) {
+        // A failed accept (say, out of descriptors for a while) must not end the accepting.
+        return acceptAfterPause();
       }
+      ++accepted;
+      socket.set_option(tcp::no_delay(true), ec);
+      serve(std::move(socket));
       accept();
+    });
+  }
+
+  void acceptAfterPause() {
+    acceptRetry.expires_after(kAcceptRetryPause);
+    acceptRetry.async_wait([this](beast::error_code ec) {
+      if (!ec) {
+        accept();
+      }
     });
   }
 
   void serve(tcp::socket socket) {
     if (tls) {
-      std::make_shared<Connection<TlsStream>>(handler, std::move(socket), *tls)->start();
+      std::make_shared<Connection<TlsStream>>(handler, limits, std::move(socket), *tls)->start();
     } else {
-      std::make_shared<Connection<tcp::socket>>(handler, std::move(socket))->start();
+      std::make_shared<Connection<tcp::socket>>(handler, limits, std::move(socket))->start();
     }
   }
 
   // Outlive the context, whose destruction releases the connections that still refer to them.
   RequestHandler handler;
+  const ConnectionLimits limits;
   std::optional<asio::ssl::context> tls;
   asio::io_context io;
   tcp::acceptor acceptor;
+  asio::steady_timer acceptRetry{io};
   const std::uint16_t boundPort;
   std::atomic<std::size_t> accepted{0};
   std::thread thread;
 };
 
 HttpServer::HttpServer(std::uint16_t port, RequestHandler handler,
-                       const std::optional<TlsIdentity>& tls)
-    : impl_(std::make_unique<Impl>(port, std::move(handler), tls)) {}
+                       const std::optional<TlsIdentity>& tls, ConnectionLimits limits)
+    : impl_(std::make_unique<Impl>(port, std::move(handler), tls, limits)) {}
 
 HttpServer::~HttpServer() = default;
 

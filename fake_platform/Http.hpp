@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "fake_platform/ConnectionLimits.hpp"
 #include "fake_platform/StreamedBody.hpp"
 #include "fake_platform/Text.hpp"
 #include "fake_platform/TlsIdentity.hpp"
@@ -54,11 +55,12 @@ struct Reaction {
 using RequestHandler = std::function<Reaction(HttpRequest)>;
 
 // Keep-alive server on 127.0.0.1 with one I/O thread; the handler runs on that thread. With an
-// identity it speaks only TLS, and hands no connection over.
+// identity it speaks only TLS, and hands no connection over. A port that cannot be listened on
+// throws std::system_error (std::errc::address_in_use when another socket holds it).
 class HttpServer {
  public:
   HttpServer(std::uint16_t port, RequestHandler handler,
-             const std::optional<TlsIdentity>& tls = std::nullopt);
+             const std::optional<TlsIdentity>& tls = std::nullopt, ConnectionLimits limits = {});
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;

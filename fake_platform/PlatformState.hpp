@@ -104,7 +104,8 @@ class PlatformState {
   nlohmann::json receiptFor(const BasketRecord& basket, const nlohmann::json& instrument);
   void checkMerchant(const std::string& merchantId) const;
   std::string deviceOfBasket(const BasketRecord& basket) const;
-  static nlohmann::json basketResource(const BasketRecord& basket);
+  const nlohmann::json& pricingOffers(const BasketRecord& basket) const;
+  nlohmann::json basketResource(const BasketRecord& basket) const;
 
   std::string merchantId_;
   std::uint64_t lastId_ = 0;

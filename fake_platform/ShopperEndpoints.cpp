@@ -117,12 +117,16 @@ HttpResponse PlatformState::lookUpShopper(const Call& call) {
                     {"payment-instruments", std::move(instrumentIds)}});
 }
 
+// The default instrument comes first, the others in the order they joined the wallet.
 HttpResponse PlatformState::lookUpPaymentInstruments(const Call& call) {
   const ShopperRecord& shopper = sameShopper(*call.shopper, call.pathValues.at("shopper-id"));
   nlohmann::json instruments = nlohmann::json::array();
   for (const auto& instrument : shopper.instruments) {
     instruments.push_back(instrumentJson(shopper, instrument));
   }
+  std::stable_partition(
+      instruments.begin(), instruments.end(),
+      [](const nlohmann::json& instrument) { return instrument.at("default").get<bool>(); });
   return jsonReply(instruments);
 }
 

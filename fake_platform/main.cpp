@@ -3,8 +3,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "fake_platform/FakePlatform.hpp"
 
@@ -13,11 +15,13 @@ namespace {
 struct Options {
   std::uint16_t port = 0;
   zelvora::fake::Credentials credentials{"demo-merchant", "demo-api-key", "demo-api-secret"};
+  zelvora::fake::ConnectionLimits limits{};
 };
 
 void printUsage(std::ostream& out, const char* program) {
   out << "usage: " << program
       << " [--port N] [--merchant-id ID] [--api-key KEY] [--api-secret SECRET]\n"
+         "       [--header-timeout SECONDS]\n"
          "A local stand-in for the Zelvora platform: a stateful HTTP server on 127.0.0.1 that\n"
          "checks every request's headers and signature under the given credentials, with the\n"
          "event websocket on the same port (/api/client/ws/<device id>).\n"
@@ -25,12 +29,24 @@ void printUsage(std::ostream& out, const char* program) {
          "  --merchant-id   default demo-merchant\n"
          "  --api-key       default demo-api-key\n"
          "  --api-secret    default demo-api-secret\n"
+         "  --header-timeout  how long a connection may take to send a request's header,\n"
+         "                  or stay idle between requests, before it is closed; default 10\n"
          "The port in use is printed on stdout; SIGINT or SIGTERM stops the server.\n";
 }
 
 [[noreturn]] void exitWithUsage(const char* program) {
   printUsage(std::cerr, program);
   std::exit(2);
+}
+
+// A decimal whole number from min to max; anything else ends the program with its usage.
+long wholeNumber(const std::string& text, long min, long max, const char* program) {
+  const long number = std::strtol(text.c_str(), nullptr, 10);
+  if (text.empty() || text.size() > 9 ||
+      text.find_first_not_of("0123456789") != std::string::npos || number < min || number > max) {
+    exitWithUsage(program);
+  }
+  return number;
 }
 
 Options parseOptions(int argc, char** argv) {
@@ -46,11 +62,9 @@ Options parseOptions(int argc, char** argv) {
     }
     const std::string value = argv[++i];
     if (name == "--port") {
-      const long port = std::strtol(value.c_str(), nullptr, 10);
-      if (port < 0 || port > 65535 || value.find_first_not_of("0123456789") != std::string::npos) {
-        exitWithUsage(argv[0]);
-      }
-      options.port = static_cast<std::uint16_t>(port);
+      options.port = static_cast<std::uint16_t>(wholeNumber(value, 0, 65535, argv[0]));
+    } else if (name == "--header-timeout") {
+      options.limits.headerTimeout = std::chrono::seconds(wholeNumber(value, 1, 86400, argv[0]));
     } else if (name == "--merchant-id") {
       options.credentials.merchantId = value;
     } else if (name == "--api-key") {
@@ -75,8 +89,18 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  zelvora::fake::FakePlatform platform(options.credentials, options.port);
-  std::cout << platform.port() << std::endl;
+  std::optional<zelvora::fake::FakePlatform> platform;
+  try {
+    platform.emplace(options.credentials, options.port, std::nullopt, options.limits);
+  } catch (const std::system_error& error) {
+    if (error.code() == std::errc::address_in_use) {
+      std::cerr << argv[0] << ": port " << options.port << " is already in use\n";
+    } else {
+      std::cerr << argv[0] << ": " << error.what() << "\n";
+    }
+    return 1;
+  }
+  std::cout << platform->port() << std::endl;
   int received = 0;
   sigwait(&stopSignals, &received);
   return 0;

@@ -23,7 +23,7 @@ TEST_P(ProductPageShopping, PickAnotherSkuToggleLoyaltyBuyAndReadTheReceipt) {
   ASSERT_FALSE(open().error);
   ASSERT_TRUE(waitForText("product-name", "Trail tee, medium"));
   EXPECT_EQ(text("merchant-name"), "Harbour Outfitters");
-  EXPECT_EQ(text("summary-payable"), "$16.20");
+  EXPECT_EQ(text("summary-payable"), "$15.12");
   EXPECT_EQ(text("summary-cash-rewards"), "-$5.00");
   EXPECT_EQ(text("shipping-address"), "48 Pier Road, San Francisco, CA, 94107");
   EXPECT_EQ(evaluate("document.querySelectorAll('#store-list li').length"), "2");

@@ -55,13 +55,13 @@ TEST_F(ProductPageChain, RedeemsTheStoredPointsAddsTheFirstSkuAndThenFillsThePag
   EXPECT_EQ(parseStatement(ran[2]).second, Json({{"cardNumber", "************1881"},
                                                  {"cardAlias", "Travel credit"},
                                                  {"subtotal", "2500"},
-                                                 {"tax", "120"},
+                                                 {"tax", "112"},
                                                  {"savings", "500"},
-                                                 {"payable", "1620"},
+                                                 {"payable", "1512"},
                                                  {"cashRewards", "500"},
                                                  {"value", "500"},
                                                  {"promo", "500"},
-                                                 {"totalSavings", "1000"}}));
+                                                 {"totalSavings", "1100"}}));
   EXPECT_EQ(parseStatement(ran[3]).second[1],
             Json({{"name", "Old Mill"}, {"address", "3 Mill Lane"}, {"zip", "94110"}}));
   EXPECT_EQ(parseStatement(ran[4]).second, Json({{"merchantName", ""}}));
