@@ -142,10 +142,11 @@ TEST_F(ProductPageHostile, AMessageBodyOver64KiBIsDroppedAndLaterOnesStillCount)
       window.webkit.messageHandlers.skuChanged.postMessage(body);
     }
   </script>)");
+  // The platform keeps only the start of a long body: look for the name's start in the text.
   const auto sent = [&](const std::string& tag) {
     return runMainLoopUntil([&] {
-      for (const auto& name : updatedNames())
-        if (name.rfind(tag, 0) == 0)
+      for (const auto& request : requestsTo(kUpdatePath))
+        if (request.body.find("\"" + tag) != std::string::npos)
           return true;
       return false;
     });
@@ -155,7 +156,7 @@ TEST_F(ProductPageHostile, AMessageBodyOver64KiBIsDroppedAndLaterOnesStillCount)
   ASSERT_TRUE(sent("at-limit"));
   evaluate("post(65537, 'over'); post(100, 'after')");
   ASSERT_TRUE(sent("after"));
-  EXPECT_EQ(updatedNames().size(), 3u);  // the first fill's, "at-limit" and "after"
+  EXPECT_EQ(requestsTo(kUpdatePath).size(), 3u);  // the first fill's, "at-limit" and "after"
 }
 
 using WebKitViewLoads = WebKitPageTest;
