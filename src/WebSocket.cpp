@@ -379,10 +379,11 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
     }
     platform::mainQueue()->post(
         [self = shared_from_this(), frame = std::move(frame), bytes]() mutable {
-          asio::post(ioContext(), [self, bytes] { self->taken(bytes); });
-          self->events_.didReceiveText(std::move(frame));
+          self->takeOnMainThread(std::move(frame), bytes);
         });
   }
+
+  void takeOnMainThread(std::string frame, std::size_t bytes);
 
   void taken(std::size_t bytes) {
     --framesWaiting_;
@@ -438,6 +439,13 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
   std::size_t framesWaiting_ = 0;  // handed to the main thread and not yet taken
   std::size_t bytesWaiting_ = 0;
 };
+
+// Gives the frame's room back to the socket before the app handles it. Defined out of the class:
+// a lambda in an inline member makes Asio instantiations that the library would export.
+void WebSocket::Session::takeOnMainThread(std::string frame, std::size_t bytes) {
+  asio::post(ioContext(), [self = shared_from_this(), bytes] { self->taken(bytes); });
+  events_.didReceiveText(std::move(frame));
+}
 
 WebSocket::WebSocket(std::string url, std::vector<std::string> protocols, WebSocketEvents events)
     : session_(std::make_shared<Session>(std::move(url), std::move(protocols), std::move(events))) {
