@@ -133,6 +133,18 @@ TEST_F(ProductPageHostile, ARemoteAppPageCannotReadLocalFiles) {
   EXPECT_EQ(evaluate("location.href"), address);
 }
 
+// A file whose read fails midway (the C++ file buffer throws there) is a page that cannot be read:
+// ours is shown instead, and Buy still leads to our receipt.
+TEST_F(ProductPageHostile, PagesWhoseReadFailsFallBackToOursAndBuyStillWorks) {
+  const std::string failingRead = platform::fileAddress("/proc/self/mem");
+  const auto opened =
+      open(kOfferCode, {{"pdpHtmlUrl", failingRead}, {"receiptHtmlUrl", failingRead}});
+  ASSERT_FALSE(opened.error);
+  ASSERT_TRUE(waitForText("product-name", "Trail tee, medium"));
+  click("buy-button");
+  EXPECT_TRUE(waitForText("receipt-status", "Thank you for your purchase"));
+}
+
 TEST_F(ProductPageHostile, AMessageBodyOver64KiBIsDroppedAndLaterOnesStillCount) {
   openAppPage(R"(<script>
     // Posts an item whose JSON text is exactly `size` bytes long.
