@@ -6,6 +6,7 @@
 #include <future>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
@@ -203,6 +204,10 @@ class Connection final : public Link, public std::enable_shared_from_this<Connec
         return;
       }
       if (cleanly) {
+        // Beast takes one close at a time: a test may ask again before the first has ended.
+        if (std::exchange(self->closing_, true)) {
+          return;
+        }
         self->ws_.async_close(websocket::close_code::normal, [self](beast::error_code) {});
       } else {
         beast::error_code ignored;
@@ -329,6 +334,7 @@ class Connection final : public Link, public std::enable_shared_from_this<Connec
   std::string writing_;
   std::string deviceId_;
   bool open_ = false;
+  bool closing_ = false;  // a clean close of ours is under way
 };
 
 UpgradeRequest beastRequest(const HttpRequest& request) {
