@@ -2,7 +2,6 @@
 // disconnect, set its delegate and read the Store from any thread. Runs under ThreadSanitizer too,
 // so nothing here loads JavaScriptCore.
 #include "Platform/MainQueue.hpp"
-#include "Platform/ScriptContext.hpp"
 #include "e2e/EventsFixture.hpp"
 #include "support/FakeScriptContext.hpp"
 
@@ -17,13 +16,7 @@ namespace {
 constexpr int kCallers = 4;
 constexpr int kRounds = 40;
 
-class EventListenerThreadSafety : public EventsTest {
- protected:
-  static void SetUpTestSuite() {
-    platform::setJsContextForTesting(std::make_shared<FakeScriptContext>());
-  }
-  static void TearDownTestSuite() { platform::setJsContextForTesting(nullptr); }
-};
+using EventListenerThreadSafety = WithoutScriptEngine<EventsTest>;
 
 TEST_F(EventListenerThreadSafety, CallsFromManyThreadsLeaveOneConnectionAndDeliverOnMain) {
   connect();

@@ -3,7 +3,6 @@
 // too, so nothing here may load JavaScriptCore: requests go out unsigned and the platform refuses
 // them unless a test cans the answer; every path must end in one completion all the same.
 #include "Platform/MainQueue.hpp"
-#include "Platform/ScriptContext.hpp"
 #include "e2e/FacadeFixture.hpp"
 #include "support/FakeScriptContext.hpp"
 
@@ -18,14 +17,7 @@ constexpr int kCallers = 4;
 constexpr int kRounds = 25;
 constexpr int kCallsPerRound = 5;
 
-class FacadeThreadSafety : public FacadeTest {
- protected:
-  // Before the fixture's ZelvoraAPI loads the signing script.
-  static void SetUpTestSuite() {
-    platform::setJsContextForTesting(std::make_shared<FakeScriptContext>());
-  }
-  static void TearDownTestSuite() { platform::setJsContextForTesting(nullptr); }
-};
+using FacadeThreadSafety = WithoutScriptEngine<FacadeTest>;
 
 // Each slot counts the calls of one completion.
 class CompletionCounts {
