@@ -1,6 +1,7 @@
 // What the listener does with the events it hears and, after a background period, with the basket
 // it looks up to catch up on the events it missed.
 #include "APIs/Generated/ClientAPI.hpp"
+#include "CoreOperations/DravixActionHandler.hpp"
 #include "EventListener.hpp"
 #include "Helpers/StoreState.hpp"
 #include "Platform/MainQueue.hpp"
@@ -84,6 +85,7 @@ void EventListener::handle(const EventMessage& message) {
 
 // The platform closes a cancelled transaction's connection; the reconnect follows its end.
 void EventListener::cancelTransaction() {
+  actionHandler()->transactionCancelled();
   closeOpenSocket();
   deliver([](auto& delegate) { delegate.didCancelTransaction(); });
 }

@@ -88,6 +88,17 @@ std::shared_ptr<platform::WebView> makeWebView(
       {screen.width, std::max(0, screen.height - kScreenMarginBelowPage)});
 }
 
+// The page in the view, with what it takes from the Store to keep.
+std::shared_ptr<internal::ProductPage> openedPage(std::shared_ptr<platform::WebView> view,
+                                                  const StoreValues& store) {
+  auto page = std::make_shared<internal::ProductPage>();
+  page->view = std::move(view);
+  page->basketId = store.basket->id;
+  page->instruments = store.paymentInstrumentOffers;
+  page->loyaltyPoints = store.shopperLoyaltyPoints;
+  return page;
+}
+
 }  // namespace
 
 void ZelvoraAPI::displayProductPage(GtkWidget* inView, const std::string& usingCode,
@@ -113,18 +124,16 @@ void ZelvoraAPI::displayProductPage(GtkWidget* inView, const std::string& usingC
   });
 
   const auto& handler = internal::actionHandler();
-  const auto webview = makeWebView(handler);
+  const auto page = openedPage(makeWebView(handler), store);
   const auto resource = platform::frameworkBundle()->pathForResource("index", "html");
   if (!resource)
     return;
-  if (const auto page = platform::readPage(*resource, settings.pdpHtmlUrl)) {
-    webview->loadHTML(*page);
-    // The item of the page on show until now goes with it.
-    handler->webview = webview;
-    handler->buyNowDict = nlohmann::json::object();
+  if (const auto text = platform::readPage(*resource, settings.pdpHtmlUrl)) {
+    page->view->loadHTML(*text);
+    handler->showPage(page);
   }
-  webview->attachTo(inView);
-  internal::startProductPageChain(webview, *encodedCode, pageCells(store, settings),
+  page->view->attachTo(inView);
+  internal::startProductPageChain(page, *encodedCode, pageCells(store, settings),
                                   std::move(completion));
 }
 

@@ -42,6 +42,13 @@ std::optional<std::int64_t> parsePrice(const nlohmann::json& value) {
   return price;
 }
 
+void DravixActionHandler::showPage(Page page) {
+  page_ = std::move(page);
+  webview = page_->view;
+  // The item of the page on show until now goes with it.
+  buyNowDict = nlohmann::json::object();
+}
+
 void DravixActionHandler::userContentController(platform::WebView& sender, std::string_view name,
                                                 const nlohmann::json& body) {
   // Once the shopper has pressed Buy, the page pays for what it shows and changes nothing more.
@@ -52,51 +59,51 @@ void DravixActionHandler::userContentController(platform::WebView& sender, std::
     if (!body.is_object())
       return;
     buyNowDict = body;
-    awaitTurn(Kind::skuChange,
-              [card = getUpdatedPaymentSummaryJson()](DravixActionHandler& self, TurnHandle turn) {
-                self.updateBasket(card, true, std::move(turn));
-              });
+    awaitTurn(Kind::skuChange, [card = getUpdatedPaymentSummaryJson()](
+                                   DravixActionHandler& self, const Page& page, TurnHandle turn) {
+      self.updateBasket(page, card, true, std::move(turn));
+    });
   } else if (name == page::kApplyLoyalty || name == page::kRemoveLoyalty) {
-    const auto points = name == page::kApplyLoyalty
-                            ? StoreState::get(&StoreValues::shopperLoyaltyPoints)
-                            : std::optional<std::int64_t>(0);
+    const auto points =
+        name == page::kApplyLoyalty ? page_->loyaltyPoints : std::optional<std::int64_t>(0);
     if (!points) {
       recordFailure(kLoyaltyNotRedeemed, std::nullopt);
       return;
     }
     awaitTurn(Kind::loyaltyChange, [points = *points, card = getUpdatedPaymentSummaryJson()](
-                                       DravixActionHandler& self, TurnHandle turn) {
-      self.redeemLoyaltyAndUpdateDetails(points, card, std::move(turn));
+                                       DravixActionHandler& self, const Page& page,
+                                       TurnHandle turn) {
+      self.redeemLoyaltyAndUpdateDetails(page, points, card, std::move(turn));
     });
   } else if (name == page::kShowReceipt) {
     if (!body.is_object())
       return;
     buyNowDict = body;
     purchaseUnderway_ = true;
-    awaitTurn(Kind::purchase, [](DravixActionHandler& self, TurnHandle turn) {
+    awaitTurn(Kind::purchase, [](DravixActionHandler& self, const Page&, TurnHandle turn) {
       self.payAndDisplayReceipt(std::move(turn));
     });
   }
 }
 
 void DravixActionHandler::awaitTurn(BasketRequestLane::Kind kind, Work work) {
-  basketRequestLane()->enter(kind, [self = shared_from_this(), kind, from = std::weak_ptr(webview),
+  basketRequestLane()->enter(kind, [self = shared_from_this(), kind, from = std::weak_ptr(page_),
                                     work = std::move(work)](TurnHandle turn) {
-    if (self->webview == from.lock())
-      return work(*self, std::move(turn));
+    if (const auto page = from.lock(); page && page == self->page_)
+      return work(*self, page, std::move(turn));
     if (kind == BasketRequestLane::Kind::purchase)
       self->purchaseUnderway_ = false;
   });
 }
 
 page::PageObject DravixActionHandler::getUpdatedPaymentSummaryJson() const {
-  const auto instruments = StoreState::get(&StoreValues::paymentInstrumentOffers);
+  const auto& instruments = page_->instruments;
   return page::cardPart(instruments ? &*instruments : nullptr);
 }
 
-std::shared_ptr<BasketUpdateParam> DravixActionHandler::buildUpdateBasketParam() const {
-  const auto store = StoreState::snapshot();
-  if (!store.productOffer)
+std::shared_ptr<BasketUpdateParam> DravixActionHandler::buildUpdateBasketParam(
+    const ProductPage& page) const {
+  if (!page.offer)
     return nullptr;
   auto item = std::make_shared<BasketLineItem>();
   item->sku = page::textEntry(buyNowDict, "sku");
@@ -105,87 +112,97 @@ std::shared_ptr<BasketUpdateParam> DravixActionHandler::buildUpdateBasketParam()
   if (const auto price = buyNowDict.find("price"); price != buyNowDict.end())
     item->price = parsePrice(*price);
   auto update = std::make_shared<BasketUpdateParam>();
-  update->basketId = store.basket ? store.basket->id : std::nullopt;
+  update->basketId = page.basketId;
   update->items = ModelList<BasketLineItem>{item};
-  update->productOffers = ModelList<ProductOffer>{store.productOffer.copy()};
+  update->productOffers = ModelList<ProductOffer>{page.offer};
   return update;
 }
 
-void DravixActionHandler::updateBasket(PageObject updatedPaymentSummaryJson, bool updateStores,
-                                       TurnHandle turn) {
-  const auto update = buildUpdateBasketParam();
+void DravixActionHandler::updateBasket(const Page& page, PageObject updatedPaymentSummaryJson,
+                                       bool updateStores, TurnHandle turn) {
+  const auto update = buildUpdateBasketParam(*page);
   if (!update) {
+    page->lastUpdateError = std::nullopt;
     recordFailure(kUpdatingBasketFailed, std::nullopt);
     return;
   }
-  ClientAPI::updateBasket(
-      update, [self = shared_from_this(), card = std::move(updatedPaymentSummaryJson), updateStores,
-               turn = std::move(turn)](std::shared_ptr<Basket> basket, std::optional<Error> error) {
-        if (error) {
-          self->recordFailure(kUpdatingBasketFailed, error);
-          return;
-        }
-        if (!updateStores)
-          return self->updateProductPageDetails(basket, card, std::nullopt);
-        // The newest item's SKU: another "skuChanged" may have come since.
-        const auto sku = page::textEntry(self->buyNowDict, "sku");
-        if (!sku) {
-          self->recordFailure(kStoresNotFetched, std::nullopt);
-          return self->updateProductPageDetails(basket, card, page::placeholderStores());
-        }
-        const auto merchantId = StoreState::get(&StoreValues::merchantId).value_or("");
-        ClientAPI::getSkuAvailability(
-            merchantId, *sku,
-            [self, basket, card, turn](std::shared_ptr<SkuFulfillment> fulfillment,
-                                       std::optional<Error> lookupError) {
-              if (!lookupError && fulfillment && fulfillment->stores &&
-                  !fulfillment->stores->empty())
-                return self->updateProductPageDetails(basket, card, *fulfillment->stores);
-              self->recordFailure(kStoresNotFetched, lookupError);
-              self->updateProductPageDetails(basket, card, page::placeholderStores());
-            });
-      });
+  ClientAPI::updateBasket(update, [self = shared_from_this(), page,
+                                   card = std::move(updatedPaymentSummaryJson), updateStores,
+                                   turn = std::move(turn)](std::shared_ptr<Basket> basket,
+                                                           std::optional<Error> error) {
+    if (error) {
+      page->lastUpdateError = error;
+      self->recordFailure(kUpdatingBasketFailed, error);
+      return;
+    }
+    page->shownBasket = basket;
+    page->lastUpdateError = std::nullopt;
+    if (!updateStores)
+      return self->updateProductPageDetails(*page, basket, card, std::nullopt);
+    // The newest item's SKU: another "skuChanged" may have come since.
+    const auto sku = page::textEntry(self->buyNowDict, "sku");
+    if (!sku) {
+      self->recordFailure(kStoresNotFetched, std::nullopt);
+      return self->updateProductPageDetails(*page, basket, card, page::placeholderStores());
+    }
+    const auto merchantId = StoreState::get(&StoreValues::merchantId).value_or("");
+    ClientAPI::getSkuAvailability(
+        merchantId, *sku,
+        [self, page, basket, card, turn](std::shared_ptr<SkuFulfillment> fulfillment,
+                                         std::optional<Error> lookupError) {
+          if (!lookupError && fulfillment && fulfillment->stores && !fulfillment->stores->empty())
+            return self->updateProductPageDetails(*page, basket, card, *fulfillment->stores);
+          self->recordFailure(kStoresNotFetched, lookupError);
+          self->updateProductPageDetails(*page, basket, card, page::placeholderStores());
+        });
+  });
 }
 
-void DravixActionHandler::redeemLoyaltyAndUpdateDetails(std::int64_t points,
+void DravixActionHandler::redeemLoyaltyAndUpdateDetails(const Page& page, std::int64_t points,
                                                         PageObject updatedPaymentSummaryJson,
                                                         TurnHandle turn) {
-  const auto basket = StoreState::get(&StoreValues::basket);
-  if (!basket || !basket->id) {
+  if (!page->basketId) {
     recordFailure(kLoyaltyNotRedeemed, std::nullopt);
     return;
   }
   ClientAPI::redeemLoyalty(
-      points, *basket->id,
-      [self = shared_from_this(), card = std::move(updatedPaymentSummaryJson),
+      points, *page->basketId,
+      [self = shared_from_this(), page, card = std::move(updatedPaymentSummaryJson),
        turn = std::move(turn)](std::shared_ptr<Basket>, std::optional<Error> error) {
         if (error) {
           self->recordFailure(kLoyaltyNotRedeemed, error);
           return;
         }
-        self->updateBasket(card, false, turn);
+        self->updateBasket(page, card, false, turn);
       });
 }
 
 void DravixActionHandler::updateProductPageDetails(
-    const std::shared_ptr<Basket>& updatedBasket, PageObject paymentSummaryJson,
-    const std::optional<ModelList<StoreBase>>& storesData) {
-  if (!webview)
-    return;
+    const ProductPage& page, const std::shared_ptr<Basket>& updatedBasket,
+    PageObject paymentSummaryJson, const std::optional<ModelList<StoreBase>>& storesData) {
+  auto& view = *page.view;
   if (storesData) {
-    webview->evaluate(page::assignment(page::kStores, page::modelArray(*storesData)));
-    webview->evaluate(page::call(page::kSetUpdatedStores));
+    view.evaluate(page::assignment(page::kStores, page::modelArray(*storesData)));
+    view.evaluate(page::call(page::kSetUpdatedStores));
   }
-  const auto offer = StoreState::get(&StoreValues::productOffer);
   page::addBasketTotals(paymentSummaryJson, updatedBasket ? updatedBasket->summary.get() : nullptr,
-                        offer ? &*offer : nullptr);
-  webview->evaluate(page::assignment(page::kPaymentSummary, paymentSummaryJson));
-  webview->evaluate(page::call(page::kSetUpdatedPaymentSummary));
+                        page.offer.get());
+  view.evaluate(page::assignment(page::kPaymentSummary, paymentSummaryJson));
+  view.evaluate(page::call(page::kSetUpdatedPaymentSummary));
 }
 
 void DravixActionHandler::displayErrorMessage(const std::string& errorMsg) {
   if (webview)
     page::showError(*webview, errorMsg);
+}
+
+bool DravixActionHandler::showsItemToBuy(const ProductPage& page) const {
+  const auto sku = page::textEntry(buyNowDict, "sku");
+  const auto& basket = page.shownBasket;
+  if (!sku || !basket || !basket->items)
+    return false;
+  return std::any_of(basket->items->begin(), basket->items->end(),
+                     [&](const auto& item) { return item && item->sku == sku; });
 }
 
 const std::string& DravixActionHandler::recordFailure(std::string_view prefix,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CoreOperations/BasketRequestLane.hpp"
+#include "CoreOperations/ProductPage.hpp"
 #include "CoreOperations/ProductPageProtocol.hpp"
 
 #include <zelvora/Error.hpp>
@@ -22,21 +23,28 @@ namespace zelvora::internal {
 
 // The product page's counterpart in the SDK: turns the messages of the current page into basket
 // updates, store lookups, loyalty redemptions and the purchase, and writes their outcomes into the
-// page. One per process; everything here runs on the main thread.
+// page they came from. One per process; everything here runs on the main thread.
 class DravixActionHandler : public std::enable_shared_from_this<DravixActionHandler> {
  public:
   using PageObject = page::PageObject;
   using TurnHandle = BasketRequestLane::TurnHandle;
+  using Page = std::shared_ptr<ProductPage>;
 
-  // The page of the latest opening; messages from any other web view are ignored.
+  // The web view of the latest opening; messages from any other web view are ignored.
   std::shared_ptr<platform::WebView> webview;
   // The body of the last "skuChanged" or "showReceipt" of the current opening: the item that the
   // loyalty messages put into the basket and whose name the receipt shows. Reset by each opening.
   nlohmann::json buyNowDict = nlohmann::json::object();
   // The text of the last failure of a message's calls.
   std::optional<std::string> errMsg;
-  // The receipt last sent to the receipt page, as JSON text.
+  // The receipt last sent to a receipt page, as JSON text.
   std::optional<std::string> receiptJsonString;
+
+  // Makes the page the current one: its messages are taken from now on, and those of the page
+  // before are not.
+  void showPage(Page page);
+  // The page of the latest opening; null before the first.
+  const Page& currentPage() const { return page_; }
 
   // A message the page posted. Names are matched exactly; a "skuChanged" or "showReceipt" whose
   // body is not an object is ignored, and so is every message from the accepted "showReceipt" to
@@ -45,41 +53,54 @@ class DravixActionHandler : public std::enable_shared_from_this<DravixActionHand
   void userContentController(platform::WebView& sender, std::string_view name,
                              const nlohmann::json& body);
 
-  // The card part of the payment summary, from the shopper's first payment instrument now.
+  // The card part of the payment summary, from the current page's first payment instrument.
   PageObject getUpdatedPaymentSummaryJson() const;
-  // Puts buyNowDict's item into the basket; on success sends the payment summary, after the stores
-  // of the item's SKU when updateStores is set. A failure is kept in errMsg only. Holds the turn
-  // until the page has been sent what follows from the reply.
-  void updateBasket(PageObject updatedPaymentSummaryJson, bool updateStores, TurnHandle turn);
+  // Puts buyNowDict's item into the page's basket; on success sends the page the payment summary,
+  // after the stores of the item's SKU when updateStores is set. A failure is kept in errMsg only.
+  // Holds the turn until the page has been sent what follows from the reply.
+  void updateBasket(const Page& page, PageObject updatedPaymentSummaryJson, bool updateStores,
+                    TurnHandle turn);
   // The basket update for buyNowDict's item: one of it, with its name and price when they are given
-  // well, and the stored offer; absent without a stored offer.
-  std::shared_ptr<BasketUpdateParam> buildUpdateBasketParam() const;
-  // Redeems the points on the stored basket, then updates the basket without a store refresh.
-  void redeemLoyaltyAndUpdateDetails(std::int64_t points, PageObject updatedPaymentSummaryJson,
-                                     TurnHandle turn);
-  // Sends the stores (when given) and then the payment summary with the basket's figures.
-  void updateProductPageDetails(const std::shared_ptr<Basket>& updatedBasket,
+  // well, and the page's offer; absent before the page has an offer.
+  std::shared_ptr<BasketUpdateParam> buildUpdateBasketParam(const ProductPage& page) const;
+  // Redeems the points on the page's basket, then updates the basket without a store refresh.
+  void redeemLoyaltyAndUpdateDetails(const Page& page, std::int64_t points,
+                                     PageObject updatedPaymentSummaryJson, TurnHandle turn);
+  // Sends the page the stores (when given) and then the payment summary with the basket's figures.
+  void updateProductPageDetails(const ProductPage& page,
+                                const std::shared_ptr<Basket>& updatedBasket,
                                 PageObject paymentSummaryJson,
                                 const std::optional<ModelList<StoreBase>>& storesData);
-  // The purchase: shows the receipt page, then completes the scan, pays with the first payment
-  // instrument, marks the basket ready for payment, fetches the receipt and fills the page. Each
-  // failure is shown in the page at once and ends the purchase. Holds the turn to its end.
+  // The purchase of the current page's basket, as the page shows it. Refused, with the page's error
+  // shown, when that basket does not hold buyNowDict's SKU (its last update failed). Otherwise
+  // shows the receipt page, then completes the scan, pays with the page's first payment instrument,
+  // marks the basket ready for payment, fetches the receipt and fills the page, all in the view
+  // that bought. A failure before the payment is shown at once and ends the purchase; one after it
+  // is shown only when the platform holds no receipt for the basket either. Holds the turn to its
+  // end.
   void payAndDisplayReceipt(TurnHandle turn);
-  // Shows the text in the page's error box now.
+  // Shows the text in the current page's error box now.
   void displayErrorMessage(const std::string& errorMsg);
+  // The platform cancelled the shopper's transaction: a purchase under way takes no further step
+  // towards the payment.
+  void transactionCancelled();
 
  private:
   class Purchase;
-  using Work = std::function<void(DravixActionHandler&, TurnHandle)>;
+  using Work = std::function<void(DravixActionHandler&, const Page&, TurnHandle)>;
 
   // Queues the work of a message of the current page; in its turn it runs if that page is still
   // the current one.
   void awaitTurn(BasketRequestLane::Kind kind, Work work);
   // Keeps the failure's text in errMsg, and returns it.
   const std::string& recordFailure(std::string_view prefix, const std::optional<Error>& error);
+  // Whether the page's basket holds the item of buyNowDict.
+  bool showsItemToBuy(const ProductPage& page) const;
 
+  Page page_;
   // From an accepted "showReceipt" to the end of its purchase.
   bool purchaseUnderway_ = false;
+  std::weak_ptr<Purchase> purchase_;
 };
 
 // The process's one handler, made on first use and kept to the end.

@@ -12,13 +12,17 @@ namespace zelvora::internal {
 
 namespace {
 
+// The page of the latest opening. Main thread only.
+std::weak_ptr<ProductPage>& newestPage() {
+  static std::weak_ptr<ProductPage> page;
+  return page;
+}
+
 class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
  public:
-  ProductPageChain(std::shared_ptr<platform::WebView> webview,
-                   std::shared_ptr<ProductPageCells> cells, ProductPageCompletion completion)
-      : webview_(std::move(webview)),
-        cells_(std::move(cells)),
-        completion_(std::move(completion)) {}
+  ProductPageChain(std::shared_ptr<ProductPage> page, std::shared_ptr<ProductPageCells> cells,
+                   ProductPageCompletion completion)
+      : page_(std::move(page)), cells_(std::move(cells)), completion_(std::move(completion)) {}
 
   void start(std::string encodedCode) {
     ClientAPI::getProductOffer(std::move(encodedCode), next(&ProductPageChain::offerStep));
@@ -36,7 +40,7 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
   void offerStep(std::shared_ptr<ProductOffer> offer, std::optional<Error> error) {
     if (error || !offer || !offer->productId)
       return fail(kOfferNotFound);
-    offer_ = offer;
+    page_->offer = offer;
     StoreState::set(&StoreValues::productOffer, offer);
     ClientAPI::getSkusForProduct(merchantId(), *offer->productId, next(&ProductPageChain::skuStep));
   }
@@ -54,23 +58,24 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
     const bool found =
         !error && fulfillment && fulfillment->stores && !fulfillment->stores->empty();
     cells_->stores = found ? *fulfillment->stores : page::placeholderStores();
-    // The redemption and the update wait for the basket requests of earlier pages, so that no
-    // earlier reply lands after this fill.
+    // The redemption and the update wait for the basket requests of earlier pages, a purchase
+    // among them. A page opened since fills its own basket, and this one then changes nothing.
     basketRequestLane()->enter(BasketRequestLane::Kind::pageFill,
                                [self = shared_from_this()](BasketRequestLane::TurnHandle turn) {
+                                 if (newestPage().lock() != self->page_)
+                                   return self->complete();
                                  self->turn_ = std::move(turn);
                                  self->redeem();
                                });
   }
 
   void redeem() {
-    const auto store = StoreState::snapshot();
-    const auto& basket = store.basket;
-    const auto& points = store.shopperLoyaltyPoints;
-    update_ = basketUpdate(basket ? basket->id : std::nullopt);
-    if (!basket || !basket->id || !points)
+    const auto& basketId = page_->basketId;
+    const auto& points = page_->loyaltyPoints;
+    update_ = basketUpdate(basketId);
+    if (!basketId || !points)
       return fail(kRewardsNotRedeemed);
-    ClientAPI::redeemLoyalty(*points, *basket->id, next(&ProductPageChain::redemptionStep));
+    ClientAPI::redeemLoyalty(*points, *basketId, next(&ProductPageChain::redemptionStep));
   }
 
   void redemptionStep(std::shared_ptr<Basket>, std::optional<Error> error) {
@@ -83,9 +88,10 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
   void updateStep(std::shared_ptr<Basket> basket, std::optional<Error> error) {
     if (error)
       return fail(kItemNotAdded);
+    page_->shownBasket = basket;
     page::addBasketTotals(cells_->paymentSummary, basket ? basket->summary.get() : nullptr,
-                          offer_.get());
-    auto& page = *webview_;
+                          page_->offer.get());
+    auto& page = *page_->view;
     page.evaluate(page::assignment(page::kProducts, page::modelArray(*cells_->skus)));
     page.evaluate(page::assignment(page::kUserProfile, cells_->userProfile));
     page.evaluate(page::assignment(page::kPaymentSummary, cells_->paymentSummary));
@@ -106,7 +112,7 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
     auto update = std::make_shared<BasketUpdateParam>();
     update->basketId = std::move(basketId);
     update->items = ModelList<BasketLineItem>{item};
-    update->productOffers = ModelList<ProductOffer>{offer_};
+    update->productOffers = ModelList<ProductOffer>{page_->offer};
     return update;
   }
 
@@ -114,7 +120,7 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
 
   void fail(std::string_view text) {
     complete();
-    displayErrorMessage(webview_, std::string(text));
+    displayErrorMessage(page_->view, std::string(text));
   }
 
   // The chain has ended: the next basket request may go out.
@@ -124,20 +130,20 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
       completion(std::nullopt);
   }
 
-  std::shared_ptr<platform::WebView> webview_;
+  std::shared_ptr<ProductPage> page_;
   std::shared_ptr<ProductPageCells> cells_;
   ProductPageCompletion completion_;
-  std::shared_ptr<ProductOffer> offer_;
   std::shared_ptr<BasketUpdateParam> update_;
   BasketRequestLane::TurnHandle turn_;  // from the redemption to the first fill
 };
 
 }  // namespace
 
-void startProductPageChain(std::shared_ptr<platform::WebView> webview, std::string encodedCode,
+void startProductPageChain(std::shared_ptr<ProductPage> page, std::string encodedCode,
                            std::shared_ptr<ProductPageCells> cells,
                            ProductPageCompletion completion) {
-  std::make_shared<ProductPageChain>(std::move(webview), std::move(cells), std::move(completion))
+  newestPage() = page;
+  std::make_shared<ProductPageChain>(std::move(page), std::move(cells), std::move(completion))
       ->start(std::move(encodedCode));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CoreOperations/ProductPage.hpp"
 #include "CoreOperations/ProductPageProtocol.hpp"
 
 #include <zelvora/Error.hpp>
@@ -39,11 +40,12 @@ inline constexpr std::chrono::milliseconds kErrorDisplayDelay{1300};
 
 // Runs the five calls that fill a newly opened page, one after the other on the main queue: the
 // offer of the encoded code, its product's SKUs, the first SKU's stores, the redemption of all the
-// shopper's stored loyalty points on the basket, and the basket update adding the first SKU. Then
+// shopper's loyalty points on the page's basket, and the basket update adding the first SKU. Then
 // the page gets its first data and the completion runs with no error. A failing step calls the
-// completion (with no error) at once and shows its text in the page 1.3 s later. Keeps itself
-// alive until its last call has answered. Call on the main thread.
-void startProductPageChain(std::shared_ptr<platform::WebView> webview, std::string encodedCode,
+// completion (with no error) at once and shows its text in the page 1.3 s later. A page that a
+// later opening has replaced before its redemption stops there, calling the completion. Keeps
+// itself alive until its last call has answered. Call on the main thread.
+void startProductPageChain(std::shared_ptr<ProductPage> page, std::string encodedCode,
                            std::shared_ptr<ProductPageCells> cells,
                            ProductPageCompletion completion);
 

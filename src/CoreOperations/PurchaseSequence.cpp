@@ -2,20 +2,18 @@
 #include "APIs/Generated/ClientAPI.hpp"
 #include "CoreOperations/DravixActionHandler.hpp"
 #include "Helpers/StoreState.hpp"
+#include "Models/Models.hpp"
 #include "Platform/Bundle.hpp"
 #include "Platform/PageAddress.hpp"
 #include "Platform/WebView.hpp"
+#include "Services/ZelvoraAuthorizedAPIService.hpp"
+
 
 #include <zelvora/models/Models.hpp>
 
 namespace zelvora::internal {
 
 namespace {
-
-std::optional<std::string> basketId() {
-  const auto basket = StoreState::get(&StoreValues::basket);
-  return basket ? basket->id : std::nullopt;
-}
 
 void addReceipt(page::PageObject& object, const Receipt& receipt,
                 std::optional<std::string> merchantName) {
@@ -39,28 +37,68 @@ void addReceipt(page::PageObject& object, const Receipt& receipt,
   page::putText(object, "merchantName", std::move(merchantName));
 }
 
+// A model's JSON form, to compare it by; null for none, or one that has no JSON form.
+template <class M>
+Json comparable(const std::shared_ptr<M>& model) {
+  try {
+    return model ? encodeToJSON(*model) : Json();
+  } catch (const EncodingError&) {
+    return Json();
+  }
+}
+template <class M>
+Json comparable(const std::optional<ModelList<M>>& models) {
+  Json list = Json::array();
+  for (const auto& model : models.value_or(ModelList<M>{}))
+    list.push_back(comparable(model));
+  return list;
+}
+
+// Whether the platform's basket holds the items and figures of the one the page showed; its state
+// has moved on since, and may differ.
+bool sameContents(const Basket& shown, const Basket& platform) {
+  return comparable(shown.summary) == comparable(platform.summary) &&
+         comparable(shown.items) == comparable(platform.items);
+}
+
+// Why a purchase stopped on its own, in the words of the platform's errors.
+Error purchaseStopped(std::string reason) {
+  return Error::transport(123, std::move(reason));
+}
+
 }  // namespace
 
-// One purchase, from the scan completion to the receipt. It keeps its own copy of the session it
-// started with and writes that back after each step, and keeps from its start what the receipt
-// page shows besides the receipt: a receipt or cancel event that clears the product-page data (the
-// Store's copy of the session, the merchant's name and the receipt's style sheet among them)
-// meanwhile cannot take them with it. It holds the basket lane's turn to its end.
+// One purchase, from the scan completion to the receipt. It takes, as the shopper buys, all that
+// it acts on: the basket as its page shows it, the page's first card, the stored session (whose
+// token signs each of its requests), the view that bought, and what the receipt page shows besides
+// the receipt. It reads none of them back later, so that events and the app's own calls, which
+// keep writing the Store meanwhile, neither change what it pays for nor where it says so. It holds
+// the basket lane's turn to its end.
 class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purchase> {
  public:
-  Purchase(std::shared_ptr<DravixActionHandler> handler, TurnHandle turn)
-      : handler_(std::move(handler)), turn_(std::move(turn)), receipt_(page::PageObject::object()) {
+  Purchase(std::shared_ptr<DravixActionHandler> handler, const ProductPage& page, TurnHandle turn)
+      : handler_(std::move(handler)),
+        turn_(std::move(turn)),
+        view_(page.view),
+        basketId_(page.shownBasket->id),
+        shownBasket_(page.shownBasket),
+        receipt_(page::PageObject::object()) {
     page::putText(receipt_, "productName", page::textEntry(handler_->buyNowDict, "name"));
+    if (page.instruments && !page.instruments->empty() && page.instruments->front())
+      cardId_ = page.instruments->front()->paymentInstrumentId;
     auto store = StoreState::snapshot();
+    session_ = std::move(store.session);
     merchantName_ = std::move(store.merchantName);
     receiptCssUrl_ = std::move(store.customReceiptCssUrl);
   }
 
   void start() {
     auto scan = std::make_shared<MobilePos>();
-    scan->basketId = basketId();
-    ClientAPI::posCompleteScan(scan, next(&Purchase::scanCompleted));
+    scan->basketId = basketId_;
+    signedAsBought([&] { ClientAPI::posCompleteScan(scan, next(&Purchase::scanCompleted)); });
   }
+
+  void cancel() { cancelled_ = true; }
 
  private:
   template <class T>
@@ -70,73 +108,109 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     };
   }
 
+  // Makes the call with the session the purchase started with.
+  template <class Call>
+  void signedAsBought(Call&& call) {
+    SessionTokenScope scope(session_ && session_->token ? *session_->token : std::string());
+    std::forward<Call>(call)();
+  }
+
+  static Error cancellation() { return purchaseStopped("The transaction was cancelled."); }
+
   void scanCompleted(std::shared_ptr<BasketState>, std::optional<Error> error) {
+    if (error || cancelled_)
+      return failDroppingSession(kScanNotCompleted, cancelled_ ? cancellation() : error);
+    // The app may have changed the basket since the page showed it.
+    signedAsBought([&] { ClientAPI::lookUpBasket(*basketId_, next(&Purchase::basketChecked)); });
+  }
+
+  void basketChecked(std::shared_ptr<Basket> basket, std::optional<Error> error) {
+    if (!error && cancelled_)
+      error = cancellation();
+    else if (!error && (!basket || !sameContents(*shownBasket_, *basket)))
+      error = purchaseStopped("The basket changed after the page showed it.");
     if (error)
-      return failDroppingSession(kScanNotCompleted, error);
+      return fail(kPaymentNotMade, error);
     auto payment = std::make_shared<BasketPayment>();
-    const auto store = StoreState::snapshot();
-    payment->basketId = store.basket ? store.basket->id : std::nullopt;
-    if (store.paymentInstrumentOffers && !store.paymentInstrumentOffers->empty() &&
-        store.paymentInstrumentOffers->front())
-      payment->paymentInstrumentId = store.paymentInstrumentOffers->front()->paymentInstrumentId;
-    session_ = store.session;
+    payment->basketId = basketId_;
+    payment->paymentInstrumentId = cardId_;
     StoreState::set(&StoreValues::instantBuySession, session_);
-    ClientAPI::makePayment(payment, next(&Purchase::paid));
+    signedAsBought([&] { ClientAPI::makePayment(payment, next(&Purchase::paid)); });
   }
 
   void paid(std::shared_ptr<BasketPaymentConfirmation>, std::optional<Error> error) {
-    StoreState::set(&StoreValues::session, session_);
-    if (error)
-      return failDroppingSession(kPaymentNotMade, error);
-    readyForPayment_ = std::make_shared<MobilePos>();
-    readyForPayment_->basketId = basketId();
-    ClientAPI::posReadyForPayment(readyForPayment_, next(&Purchase::readyForPayment));
+    if (error || cancelled_)
+      return failUnlessPaid(kPaymentNotMade, cancelled_ && !error ? cancellation() : error);
+    auto ready = std::make_shared<MobilePos>();
+    ready->basketId = basketId_;
+    signedAsBought([&] { ClientAPI::posReadyForPayment(ready, next(&Purchase::readyForPayment)); });
   }
 
   void readyForPayment(std::shared_ptr<BasketState>, std::optional<Error> error) {
     if (error)
-      return failDroppingSession(kPaymentNotCompleted, error);
-    StoreState::set(&StoreValues::session, session_);
-    if (!readyForPayment_->basketId)
-      return receiptFetched(nullptr, std::nullopt);
-    ClientAPI::lookUpReceipt(*readyForPayment_->basketId, next(&Purchase::receiptFetched));
+      return failUnlessPaid(kPaymentNotCompleted, error);
+    lookUpReceipt(&Purchase::receiptFetched);
+  }
+
+  void lookUpReceipt(void (Purchase::*step)(std::shared_ptr<BasketReceipt>, std::optional<Error>)) {
+    signedAsBought([&] { ClientAPI::lookUpReceipt(*basketId_, next(step)); });
   }
 
   void receiptFetched(std::shared_ptr<BasketReceipt> reply, std::optional<Error> error) {
-    if (error || !reply || !reply->receipt) {
-      handler_->displayErrorMessage(handler_->recordFailure(kReceiptNotFetched, error));
-    } else {
-      addReceipt(receipt_, *reply->receipt, merchantName_);
-      fill();
-    }
+    if (error || !reply || !reply->receipt)
+      showError(handler_->recordFailure(kReceiptNotFetched, error));
+    else
+      fill(*reply->receipt);
     StoreState::cleanUpDravixData();
     end();
   }
 
-  void fill() {
+  // A step after the payment went out failed, or the transaction was cancelled meanwhile: the
+  // shopper may have been charged all the same, and then sees the receipt as after a success.
+  void failUnlessPaid(std::string_view prefix, std::optional<Error> error) {
+    failurePrefix_ = prefix;
+    failure_ = std::move(error);
+    lookUpReceipt(&Purchase::paymentConfirmed);
+  }
+
+  void paymentConfirmed(std::shared_ptr<BasketReceipt> reply, std::optional<Error> error) {
+    if (error || !reply || !reply->receipt)
+      return failDroppingSession(failurePrefix_, failure_);
+    fill(*reply->receipt);
+    StoreState::cleanUpDravixData();
+    end();
+  }
+
+  void fill(const Receipt& receipt) {
+    addReceipt(receipt_, receipt, merchantName_);
     handler_->receiptJsonString = page::jsonText(receipt_);
-    const auto& webview = handler_->webview;
-    if (!webview)
-      return;
     if (receiptCssUrl_) {
       page::PageObject config = page::PageObject::object();
       page::putText(config, "merchantName", merchantName_);
       config["css"] = *receiptCssUrl_;
-      webview->evaluate(page::assignment(page::kConfig, config));
+      view_->evaluate(page::assignment(page::kConfig, config));
     }
-    webview->evaluate(std::string(page::kReceipt) + " = " + *handler_->receiptJsonString);
-    webview->evaluate(page::call(page::kSetValues));
+    view_->evaluate(std::string(page::kReceipt) + " = " + *handler_->receiptJsonString);
+    view_->evaluate(page::call(page::kSetValues));
   }
 
-  // A failure of the first three steps: the purchase cannot know the session is still good.
-  void failDroppingSession(std::string_view prefix, const std::optional<Error>& error) {
-    StoreState::update([](StoreValues& store) {
-      store.session = nullptr;
-      store.instantBuySession = nullptr;
-    });
-    handler_->displayErrorMessage(handler_->recordFailure(prefix, error));
+  // A failure before the payment went out.
+  void fail(std::string_view prefix, const std::optional<Error>& error) {
+    showError(handler_->recordFailure(prefix, error));
     end();
   }
+
+  // The purchase cannot know its session is still good; one the app has stored since stays.
+  void failDroppingSession(std::string_view prefix, const std::optional<Error>& error) {
+    StoreState::update([this](StoreValues& store) {
+      if (store.session == session_)
+        store.session = nullptr;
+      store.instantBuySession = nullptr;
+    });
+    fail(prefix, error);
+  }
+
+  void showError(const std::string& text) { page::showError(*view_, text); }
 
   // The page may change the basket again, and the next basket request go out.
   void end() {
@@ -146,25 +220,44 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
 
   std::shared_ptr<DravixActionHandler> handler_;
   TurnHandle turn_;
+  std::shared_ptr<platform::WebView> view_;
+  std::optional<std::string> basketId_;
+  std::shared_ptr<const Basket> shownBasket_;
+  std::optional<std::string> cardId_;
+  StoredModel<Session> session_;
   page::PageObject receipt_;
   std::optional<std::string> merchantName_;
   std::optional<std::string> receiptCssUrl_;
-  decltype(StoreValues::session) session_;
-  std::shared_ptr<MobilePos> readyForPayment_;
+  bool cancelled_ = false;
+  std::string_view failurePrefix_;
+  std::optional<Error> failure_;
 };
 
 void DravixActionHandler::payAndDisplayReceipt(TurnHandle turn) {
+  const ProductPage& page = *page_;
+  if (!showsItemToBuy(page) || !page.shownBasket->id) {
+    purchaseUnderway_ = false;
+    displayErrorMessage(recordFailure(kUpdatingBasketFailed, page.lastUpdateError));
+    return;
+  }
   const auto resource = platform::frameworkBundle()->pathForResource("thankyou", "html");
   if (!resource) {
     purchaseUnderway_ = false;
     return;
   }
-  const auto page =
+  const auto receiptPage =
       platform::readPage(*resource, StoreState::get(&StoreValues::customReceiptHtmlUrl));
-  if (page && webview)
-    webview->loadHTML(*page);
+  if (receiptPage)
+    page.view->loadHTML(*receiptPage);
   purchaseUnderway_ = true;
-  std::make_shared<Purchase>(shared_from_this(), std::move(turn))->start();
+  auto purchase = std::make_shared<Purchase>(shared_from_this(), page, std::move(turn));
+  purchase_ = purchase;
+  purchase->start();
+}
+
+void DravixActionHandler::transactionCancelled() {
+  if (const auto purchase = purchase_.lock())
+    purchase->cancel();
 }
 
 }  // namespace zelvora::internal

@@ -23,7 +23,22 @@ std::string wholeSecondsSince1970() {
   return std::to_string(duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
 }
 
+thread_local const SessionTokenScope* innermostScope = nullptr;
+
 }  // namespace
+
+SessionTokenScope::SessionTokenScope(std::string token)
+    : token_(std::move(token)), outer_(innermostScope) {
+  innermostScope = this;
+}
+
+SessionTokenScope::~SessionTokenScope() {
+  innermostScope = outer_;
+}
+
+const std::string* SessionTokenScope::current() {
+  return innermostScope ? &innermostScope->token_ : nullptr;
+}
 
 ZelvoraAuthorizedAPIService ZelvoraAuthorizedAPIService::fromConstants() {
   auto address = Constants::serverAddress();
@@ -38,8 +53,10 @@ std::string signedText(const std::string& apiKey, const std::string& timestamp,
 
 void ZelvoraAuthorizedAPIService::authorizeRequest(URLRequest& request) const {
   const auto store = internal::StoreState::snapshot();
-  const std::string token =
-      store.session && store.session->token ? *store.session->token : std::string();
+  const std::string* scoped = SessionTokenScope::current();
+  const std::string token = scoped                                     ? *scoped
+                            : store.session && store.session->token ? *store.session->token
+                                                                      : std::string();
   const std::string apiKey = store.apiKey.value_or("");
   const std::string correlationId = store.correlationId.value_or("");
   const std::string timestamp = wholeSecondsSince1970();

@@ -97,10 +97,6 @@ TEST_F(ProductPageChain, AFailingStepCompletesAtOnceAndShowsItsText1300Milliseco
        internal::kNoProductsInOffer, 2},
       {"redemption error", "POST", "/api/client/basket/loyalty", 400, kPlatformError,
        internal::kRewardsNotRedeemed, 4},
-      {"points gone meanwhile", nullptr, "", 0, "", internal::kRewardsNotRedeemed, 3,
-       [] {
-         internal::StoreState::set(&internal::StoreValues::shopperLoyaltyPoints, std::nullopt);
-       }},
       {"update error", "POST", "/api/client/pos/update-basket", 400, kPlatformError,
        internal::kItemNotAdded, 5},
   };

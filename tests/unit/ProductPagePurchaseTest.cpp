@@ -25,8 +25,9 @@ TEST_F(ProductPagePurchase, PaysInFourStepsFillsTheReceiptPageAndClearsThePageDa
 
   EXPECT_EQ(calls(),
             (std::vector<std::string>{
-                "POST /api/client/pos/complete-scan", "POST /api/client/payment",
-                "POST /api/client/pos/ready-for-payment", "GET " + receiptPath(ids_.basketId)}));
+                "POST /api/client/pos/complete-scan", "GET /api/client/basket/" + ids_.basketId,
+                "POST /api/client/payment", "POST /api/client/pos/ready-for-payment",
+                "GET " + receiptPath(ids_.basketId)}));
   EXPECT_EQ(bodyOf("/api/client/payment"),
             Json({{"basket-id", ids_.basketId}, {"payment-instrument-id", ids_.cardId}}));
   const auto thankYou = platform::frameworkBundle()->pathForResource("thankyou", "html").value();
