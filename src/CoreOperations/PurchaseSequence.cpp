@@ -69,8 +69,8 @@ Error purchaseStopped(std::string reason) {
 }  // namespace
 
 // One purchase, from the scan completion to the receipt. It takes, as the shopper buys, all that
-// it acts on: the basket as its page shows it, the page's first card, the stored session (whose
-// token signs each of its requests), the view that bought, and what the receipt page shows besides
+// it acts on: the basket as its page shows it, the page's first card, the stored session (in which
+// it signs each of its requests), the view that bought, and what the receipt page shows besides
 // the receipt. It reads none of them back later, so that events and the app's own calls, which
 // keep writing the Store meanwhile, neither change what it pays for nor where it says so. It holds
 // the basket lane's turn to its end.
@@ -108,10 +108,13 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     };
   }
 
-  // Makes the call with the session the purchase started with.
+  // Makes the call in the session the purchase started with. When the app has signed in again
+  // since, the platform has replaced that session's token, and the stored one is then the token.
   template <class Call>
   void signedAsBought(Call&& call) {
-    SessionTokenScope scope(session_ && session_->token ? *session_->token : std::string());
+    const auto stored = StoreState::get(&StoreValues::session);
+    const auto& session = stored && session_ && stored->id == session_->id ? stored : session_;
+    SessionTokenScope scope(session && session->token ? *session->token : std::string());
     std::forward<Call>(call)();
   }
 
