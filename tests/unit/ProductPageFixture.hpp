@@ -24,6 +24,11 @@ class ProductPageTest : public FacadeTest {
     platform::setMainQueueForTesting(queue_);
     platform::setWebViewFactoryForTesting(views_);
     ASSERT_NO_FATAL_FAILURE(openBasket());
+    ASSERT_NO_FATAL_FAILURE(fetchPageData());
+  }
+
+  // Stores what a page needs besides the basket, as the shopper has it now.
+  void fetchPageData() {
     ASSERT_FALSE(await<ModelList<PaymentInstrumentOffer>>([&](auto done) {
                    api_.getPaymentInstruments(done);
                  }).error);

@@ -1,6 +1,7 @@
 // The purchase from the product page, on a recording web view against the fake platform.
 #include "CoreOperations/DravixActionHandler.hpp"
 #include "Platform/Bundle.hpp"
+#include "CoreNetworking/Networking.hpp"
 #include "Platform/PageAddress.hpp"
 #include "unit/ProductPageFixture.hpp"
 
@@ -11,6 +12,7 @@ using internal::actionHandler;
 using ProductPagePurchase = ProductPageTest;
 
 const Json kMediumTee = {{"sku", "trail-tee-m"}, {"name", "Trail tee, medium"}, {"price", 2500}};
+const Json kLargeTee = {{"sku", "trail-tee-l"}, {"name", "Trail tee, large"}, {"price", 2700}};
 
 std::string receiptPath(const std::string& basketId) {
   return "/api/client/basket/" + basketId + "/receipt";
@@ -129,6 +131,120 @@ TEST_F(ProductPagePurchase, WhatTheReceiptPageShowsBesideTheReceiptIsKeptFromThe
       parseStatement(ran[ran.size() - 3]).second,
       Json({{"merchantName", "Harbour Outfitters"}, {"css", "https://cdn.example/receipt.css"}}));
   EXPECT_EQ(parseStatement(ran[ran.size() - 2]).second["merchantName"], "Harbour Outfitters");
+}
+
+// The receipt object the page was given last.
+Json shownReceipt(const RecordingWebView& view) {
+  const auto& ran = view.statements;
+  const auto receipt = std::find_if(ran.rbegin(), ran.rend(), [](const std::string& statement) {
+    return parseStatement(statement).first == "ib_receipt";
+  });
+  return receipt == ran.rend() ? Json() : parseStatement(*receipt).second;
+}
+
+// The payment summary the page was sent last.
+Json shownSummary(const RecordingWebView& view) {
+  const auto& ran = view.statements;
+  const auto summary = std::find_if(ran.rbegin(), ran.rend(), [](const std::string& statement) {
+    return parseStatement(statement).first == "ib_paymentSummary";
+  });
+  return summary == ran.rend() ? Json() : parseStatement(*summary).second;
+}
+
+TEST_F(ProductPagePurchase, BuyAfterAFailedSizeChangeIsRefusedUntilAChangeSucceeds) {
+  open();
+  platform_->clearRequests();
+  platform_->script("POST", "/api/client/pos/update-basket",
+                    {.status = 500, .body = kPlatformError, .times = 1});
+  view().post("skuChanged", kLargeTee);
+  view().post("showReceipt", kLargeTee);
+  ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
+  EXPECT_TRUE(requestsTo("/api/client/pos/complete-scan").empty());
+  EXPECT_TRUE(requestsTo("/api/client/payment").empty());
+  EXPECT_EQ(view().loads.size(), 1u);
+  const std::string shown = parseStatement(view().statements.end()[-2]).second["message"];
+  EXPECT_EQ(shown.rfind(std::string(internal::kUpdatingBasketFailed) + "Optional(", 0), 0u);
+
+  view().post("skuChanged", kLargeTee);
+  view().post("showReceipt", kLargeTee);
+  ASSERT_TRUE(waitForStatement("setValues()"));
+  const Json receipt = shownReceipt(view());
+  EXPECT_EQ(receipt["productName"], "Trail tee, large");
+  EXPECT_EQ(receipt["subtotal"], "2700");
+}
+
+TEST_F(ProductPagePurchase, AFailureAfterTheChargeEndsOnTheReceiptTheShopperPaidFor) {
+  struct Case {
+    const char* name;
+    const char* path;
+    fake::ScriptedReply reply;
+    std::chrono::milliseconds callTimeLimit;
+  } const cases[] = {
+      {"payment answered beyond the call limit", "/api/client/payment",
+       {.delay = std::chrono::milliseconds(600), .times = 1}, std::chrono::milliseconds(300)},
+      {"ready for payment answered with a body that does not decode",
+       "/api/client/pos/ready-for-payment",
+       {.status = 200, .body = "[1, 2", .times = 1}, std::chrono::seconds(30)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // A basket of its own, and the page data the last purchase cleared.
+    ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
+    ASSERT_NO_FATAL_FAILURE(fetchPageData());
+    open();
+    Networking::sharedManager().setCallTimeLimitForTesting(c.callTimeLimit);
+    platform_->script("POST", c.path, c.reply);
+    view().post("showReceipt", kMediumTee);
+    ASSERT_TRUE(waitForStatement("setValues()"));
+    Networking::sharedManager().setCallTimeLimitForTesting(std::chrono::seconds(30));
+    EXPECT_EQ(requestsTo("/api/client/payment").size(), 1u);
+    EXPECT_EQ(std::count(view().statements.begin(), view().statements.end(), "displayErrorDiv()"),
+              0);
+    EXPECT_EQ(shownReceipt(view())["payable"], shownSummary(view())["payable"]);
+    EXPECT_TRUE(store().session);
+    platform_->clearRequests();
+  }
+}
+
+TEST_F(ProductPagePurchase, APurchaseEndsInTheViewThatBoughtWhileTheNextPageFillsWithItsOwn) {
+  open();
+  RecordingWebView& buying = view();
+  platform_->script("POST", "/api/client/payment",
+                    {.delay = std::chrono::milliseconds(400), .times = 1});
+  buying.post("showReceipt", kMediumTee);
+  ASSERT_TRUE(runMainLoopUntil([&] { return !requestsTo("/api/client/payment").empty(); }));
+  // The shopper goes on with a new basket and the next product, keeping the points for later.
+  ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
+  const std::string nextBasket = Store::basket()->id.value();
+  internal::StoreState::set(&internal::StoreValues::shopperLoyaltyPoints, 0);
+  open(kOfferCode, {}, false);
+  ASSERT_TRUE(runMainLoopUntil([&] {
+    return !buying.statements.empty() && buying.statements.back() == "setValues()";
+  }));
+  ASSERT_TRUE(waitForStatement("populateProductDetails()"));
+  EXPECT_EQ(shownReceipt(buying)["productName"], "Trail tee, medium");
+  EXPECT_EQ(shownReceipt(view()), Json());
+  EXPECT_EQ(bodyOf("/api/client/pos/update-basket")["basket-id"], nextBasket);
+  EXPECT_EQ(bodyOf("/api/client/basket/loyalty")["basket-id"], nextBasket);
+}
+
+TEST_F(ProductPagePurchase, AReplacedPagesLateFillChangesNothingThatTheNewPageBuys) {
+  platform_->script("GET", "/api/client/pos/sku-availability/*",
+                    {.delay = std::chrono::milliseconds(300), .times = 1});
+  open(kOfferCode, {}, false);
+  open();
+  platform_->clearRequests();
+  view().post("skuChanged", kLargeTee);
+  ASSERT_TRUE(waitForStatement("setUpdatedPaymentSummary()"));
+  // The first page's chain reaches its fill only now.
+  runMainLoopFor(std::chrono::milliseconds(400));
+  view().post("showReceipt", kLargeTee);
+  ASSERT_TRUE(waitForStatement("setValues()"));
+  EXPECT_EQ(requestsTo("/api/client/pos/update-basket").size(), 1u);
+  const Json receipt = shownReceipt(view());
+  EXPECT_EQ(receipt["productName"], "Trail tee, large");
+  EXPECT_EQ(receipt["subtotal"], "2700");
+  EXPECT_EQ(receipt["payable"], shownSummary(view())["payable"]);
 }
 
 }  // namespace
