@@ -70,11 +70,11 @@ void DravixActionHandler::userContentController(platform::WebView& sender, std::
       recordFailure(kLoyaltyNotRedeemed, std::nullopt);
       return;
     }
-    awaitTurn(Kind::loyaltyChange, [points = *points, card = getUpdatedPaymentSummaryJson()](
-                                       DravixActionHandler& self, const Page& page,
-                                       TurnHandle turn) {
-      self.redeemLoyaltyAndUpdateDetails(page, points, card, std::move(turn));
-    });
+    awaitTurn(Kind::loyaltyChange,
+              [points = *points, card = getUpdatedPaymentSummaryJson()](
+                  DravixActionHandler& self, const Page& page, TurnHandle turn) {
+                self.redeemLoyaltyAndUpdateDetails(page, points, card, std::move(turn));
+              });
   } else if (name == page::kShowReceipt) {
     if (!body.is_object())
       return;

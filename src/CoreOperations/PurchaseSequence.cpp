@@ -8,7 +8,6 @@
 #include "Platform/WebView.hpp"
 #include "Services/ZelvoraAuthorizedAPIService.hpp"
 
-
 #include <zelvora/models/Models.hpp>
 
 namespace zelvora::internal {
@@ -108,13 +107,15 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     };
   }
 
-  // Makes the call in the session the purchase started with. When the app has signed in again
-  // since, the platform has replaced that session's token, and the stored one is then the token.
+  // Makes the call in the session the purchase started with. An app that signs in again meanwhile
+  // has the platform replace that session's token, so the purchase follows the session's newest
+  // copy in the Store; one that events cleared, or another session, changes nothing.
   template <class Call>
   void signedAsBought(Call&& call) {
     const auto stored = StoreState::get(&StoreValues::session);
-    const auto& session = stored && session_ && stored->id == session_->id ? stored : session_;
-    SessionTokenScope scope(session && session->token ? *session->token : std::string());
+    if (stored && session_ && stored->id == session_->id)
+      session_ = stored;
+    SessionTokenScope scope(session_ && session_->token ? *session_->token : std::string());
     std::forward<Call>(call)();
   }
 

@@ -54,9 +54,9 @@ std::string signedText(const std::string& apiKey, const std::string& timestamp,
 void ZelvoraAuthorizedAPIService::authorizeRequest(URLRequest& request) const {
   const auto store = internal::StoreState::snapshot();
   const std::string* scoped = SessionTokenScope::current();
-  const std::string token = scoped                                     ? *scoped
+  const std::string token = scoped                                  ? *scoped
                             : store.session && store.session->token ? *store.session->token
-                                                                      : std::string();
+                                                                    : std::string();
   const std::string apiKey = store.apiKey.value_or("");
   const std::string correlationId = store.correlationId.value_or("");
   const std::string timestamp = wholeSecondsSince1970();

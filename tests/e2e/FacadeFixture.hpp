@@ -111,8 +111,7 @@ class FacadeTest : public PlatformTest {
 
   Ids ids_;
   std::vector<std::string> events_;
-
- private:
+  // The listener the test put aside, back in place at its end.
   std::shared_ptr<internal::InternalWebSocketListener> replacedListener_;
 };
 

@@ -1,7 +1,7 @@
 // The purchase from the product page, on a recording web view against the fake platform.
+#include "CoreNetworking/Networking.hpp"
 #include "CoreOperations/DravixActionHandler.hpp"
 #include "Platform/Bundle.hpp"
-#include "CoreNetworking/Networking.hpp"
 #include "Platform/PageAddress.hpp"
 #include "unit/ProductPageFixture.hpp"
 
@@ -180,11 +180,14 @@ TEST_F(ProductPagePurchase, AFailureAfterTheChargeEndsOnTheReceiptTheShopperPaid
     fake::ScriptedReply reply;
     std::chrono::milliseconds callTimeLimit;
   } const cases[] = {
-      {"payment answered beyond the call limit", "/api/client/payment",
-       {.delay = std::chrono::milliseconds(600), .times = 1}, std::chrono::milliseconds(300)},
+      {"payment answered beyond the call limit",
+       "/api/client/payment",
+       {.delay = std::chrono::milliseconds(600), .times = 1},
+       std::chrono::milliseconds(300)},
       {"ready for payment answered with a body that does not decode",
        "/api/client/pos/ready-for-payment",
-       {.status = 200, .body = "[1, 2", .times = 1}, std::chrono::seconds(30)},
+       {.status = 200, .body = "[1, 2", .times = 1},
+       std::chrono::seconds(30)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -218,9 +221,8 @@ TEST_F(ProductPagePurchase, APurchaseEndsInTheViewThatBoughtWhileTheNextPageFill
   const std::string nextBasket = Store::basket()->id.value();
   internal::StoreState::set(&internal::StoreValues::shopperLoyaltyPoints, 0);
   open(kOfferCode, {}, false);
-  ASSERT_TRUE(runMainLoopUntil([&] {
-    return !buying.statements.empty() && buying.statements.back() == "setValues()";
-  }));
+  ASSERT_TRUE(runMainLoopUntil(
+      [&] { return !buying.statements.empty() && buying.statements.back() == "setValues()"; }));
   ASSERT_TRUE(waitForStatement("populateProductDetails()"));
   EXPECT_EQ(shownReceipt(buying)["productName"], "Trail tee, medium");
   EXPECT_EQ(shownReceipt(view()), Json());
