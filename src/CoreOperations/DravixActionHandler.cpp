@@ -49,6 +49,11 @@ void DravixActionHandler::showPage(Page page) {
   buyNowDict = nlohmann::json::object();
 }
 
+void DravixActionHandler::pageFilled(const Page& page, nlohmann::json item) {
+  if (page == page_ && buyNowDict.empty())
+    buyNowDict = std::move(item);
+}
+
 void DravixActionHandler::userContentController(platform::WebView& sender, std::string_view name,
                                                 const nlohmann::json& body) {
   // Once the shopper has pressed Buy, the page pays for what it shows and changes nothing more.

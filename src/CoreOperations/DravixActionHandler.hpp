@@ -43,6 +43,9 @@ class DravixActionHandler : public std::enable_shared_from_this<DravixActionHand
   // Makes the page the current one: its messages are taken from now on, and those of the page
   // before are not.
   void showPage(Page page);
+  // The page's first fill put this item into its basket: the loyalty messages keep it there until
+  // the shopper picks another. Nothing when a later opening has replaced the page.
+  void pageFilled(const Page& page, nlohmann::json item);
   // The page of the latest opening; null before the first.
   const Page& currentPage() const { return page_; }
 

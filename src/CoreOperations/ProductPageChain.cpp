@@ -2,6 +2,7 @@
 
 #include "APIs/Generated/ClientAPI.hpp"
 #include "CoreOperations/BasketRequestLane.hpp"
+#include "CoreOperations/DravixActionHandler.hpp"
 #include "Helpers/StoreState.hpp"
 #include "Platform/MainQueue.hpp"
 #include "Platform/WebView.hpp"
@@ -89,6 +90,7 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
     if (error)
       return fail(kItemNotAdded);
     page_->shownBasket = basket;
+    actionHandler()->pageFilled(page_, firstItem());
     page::addBasketTotals(cells_->paymentSummary, basket ? basket->summary.get() : nullptr,
                           page_->offer.get());
     auto& page = *page_->view;
@@ -99,6 +101,18 @@ class ProductPageChain : public std::enable_shared_from_this<ProductPageChain> {
     page.evaluate(page::assignment(page::kConfig, cells_->configuration));
     page.evaluate(page::call(page::kPopulateProductDetails));
     complete();
+  }
+
+  // The first SKU as the page names an item in its messages.
+  nlohmann::json firstItem() const {
+    const Product& first = *cells_->skus->front();
+    nlohmann::json item = nlohmann::json::object();
+    item["sku"] = *first.sku;
+    if (first.name)
+      item["name"] = *first.name;
+    if (first.price)
+      item["price"] = *first.price;
+    return item;
   }
 
   // The first SKU, once, with the offer, into the basket with this id.

@@ -162,8 +162,8 @@ TEST_F(ProductPageOpening, WithoutOurPageNothingIsShownAndAnUnreadableOneShowsAn
   EXPECT_EQ(store().customReceiptCssUrl, "https://shop.example/r.css");
   EXPECT_EQ(internal::actionHandler()->buyNowDict, item);
 
-  open();
-  EXPECT_EQ(internal::actionHandler()->buyNowDict, Json::object());
+  open();  // a page that opens holds its own first item
+  EXPECT_EQ(internal::actionHandler()->buyNowDict["sku"], "trail-tee-m");
 }
 
 TEST(ProductPageProfile, NameAndOneLineAddressOfTheShopper) {
