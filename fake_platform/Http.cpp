@@ -71,12 +71,12 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
   Connection(const RequestHandler& handler, ConnectionLimits limits, StreamArgs&&... streamArgs)
       : stream_(std::forward<StreamArgs>(streamArgs)...),
         timer_(stream_.get_executor()),
-        headerDeadline_(stream_.get_executor()),
+        requestDeadline_(stream_.get_executor()),
         handler_(handler),
         limits_(limits) {}
 
   void start() {
-    armHeaderDeadline();
+    armRequestDeadline(limits_.headerTimeout);
     if constexpr (std::is_same_v<Stream, TlsStream>) {
       stream_.async_handshake(asio::ssl::stream_base::server,
                               [self = shared_from_this()](beast::error_code ec) {
@@ -93,29 +93,30 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     parser_->body_limit(kMaxBodyBytes);
     http::async_read_header(stream_, buffer_, *parser_,
                             [self = shared_from_this()](beast::error_code ec, std::size_t) {
-                              self->disarmHeaderDeadline();
                               ec ? self->close() : self->onHeader();
                             });
   }
 
-  void armHeaderDeadline() {
-    awaitingHeader_ = true;
-    headerDeadline_.expires_after(limits_.headerTimeout);
-    headerDeadline_.async_wait([self = shared_from_this()](beast::error_code ec) {
-      // A header that arrived just as the time ran out is served.
-      if (!ec && self->awaitingHeader_) {
+  // Closes the connection unless the request being read has arrived by then. One timer serves
+  // the header's time and then the body's.
+  void armRequestDeadline(std::chrono::milliseconds timeout) {
+    requestDeadline_.expires_after(timeout);
+    requestDeadline_.async_wait([self = shared_from_this()](beast::error_code ec) {
+      // A wait that ran out just as its part of the request arrived finds the deadline moved on,
+      // and that part is served.
+      if (!ec && self->requestDeadline_.expiry() <= asio::steady_timer::clock_type::now()) {
         self->close();
       }
     });
   }
 
-  void disarmHeaderDeadline() {
-    awaitingHeader_ = false;
-    headerDeadline_.cancel();
+  void disarmRequestDeadline() {
+    requestDeadline_.expires_at(asio::steady_timer::time_point::max());
   }
 
   // Clients that announce a large body wait for this interim answer before sending it.
   void onHeader() {
+    armRequestDeadline(limits_.bodyTimeout);
     if (parser_->get()[http::field::expect] != "100-continue") {
       return readBody();
     }
@@ -135,6 +136,7 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
   }
 
   void onRequest() {
+    disarmRequestDeadline();
     auto request = parser_->release();
     keepAlive_ = request.keep_alive();
     version_ = request.version();
@@ -242,7 +244,7 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     if (!keepAlive_) {
       return close();
     }
-    armHeaderDeadline();
+    armRequestDeadline(limits_.headerTimeout);
     readHeader();
   }
 
@@ -258,10 +260,9 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
 
   Stream stream_;
   asio::steady_timer timer_;
-  asio::steady_timer headerDeadline_;
+  asio::steady_timer requestDeadline_;
   const RequestHandler& handler_;
   const ConnectionLimits limits_;
-  bool awaitingHeader_ = false;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
   http::response<http::string_body> response_;

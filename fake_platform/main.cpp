@@ -21,7 +21,7 @@ struct Options {
 void printUsage(std::ostream& out, const char* program) {
   out << "usage: " << program
       << " [--port N] [--merchant-id ID] [--api-key KEY] [--api-secret SECRET]\n"
-         "       [--header-timeout SECONDS]\n"
+         "       [--header-timeout SECONDS] [--body-timeout SECONDS]\n"
          "A local stand-in for the Zelvora platform: a stateful HTTP server on 127.0.0.1 that\n"
          "checks every request's headers and signature under the given credentials, with the\n"
          "event websocket on the same port (/api/client/ws/<device id>).\n"
@@ -31,6 +31,8 @@ void printUsage(std::ostream& out, const char* program) {
          "  --api-secret    default demo-api-secret\n"
          "  --header-timeout  how long a connection may take to send a request's header,\n"
          "                  or stay idle between requests, before it is closed; default 10\n"
+         "  --body-timeout  how long, once a request's header has arrived, its whole body may\n"
+         "                  take to arrive before the connection is closed; default 30\n"
          "The port in use is printed on stdout; SIGINT or SIGTERM stops the server.\n";
 }
 
@@ -65,6 +67,8 @@ Options parseOptions(int argc, char** argv) {
       options.port = static_cast<std::uint16_t>(wholeNumber(value, 0, 65535, argv[0]));
     } else if (name == "--header-timeout") {
       options.limits.headerTimeout = std::chrono::seconds(wholeNumber(value, 1, 86400, argv[0]));
+    } else if (name == "--body-timeout") {
+      options.limits.bodyTimeout = std::chrono::seconds(wholeNumber(value, 1, 86400, argv[0]));
     } else if (name == "--merchant-id") {
       options.credentials.merchantId = value;
     } else if (name == "--api-key") {

@@ -45,6 +45,13 @@ bool waitUntil(Clock::time_point deadline, const std::function<bool()>& done) {
   return true;
 }
 
+// Whether the server has closed its end: the next read finds the end of the stream, or a reset.
+bool closedByServer(tcp::socket& client) {
+  char byte = 0;
+  const ssize_t read = recv(client.native_handle(), &byte, 1, MSG_DONTWAIT);
+  return read == 0 || (read < 0 && errno != EAGAIN);
+}
+
 // The program as a child process that writes its output and its errors into one pipe, and that
 // dies with the test.
 class PlatformProgram {
@@ -165,13 +172,38 @@ TEST(FakePlatformProgram, SilentClientsAtTheDescriptorLimitAreClosedWithoutSpinn
   EXPECT_EQ(health.outcome, Exchange::Outcome::replied);
   const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   EXPECT_LT(program.cpuTime() - cpuBefore, waited / 4) << "in " << waited.count() << " ms";
-  const auto closed = [](tcp::socket& client) {
-    char byte = 0;
-    const ssize_t read = recv(client.native_handle(), &byte, 1, MSG_DONTWAIT);
-    return read == 0 || (read < 0 && errno != EAGAIN);
+  EXPECT_TRUE(waitUntil(Clock::now() + 10s, [&] {
+    return std::all_of(clients.begin(), clients.end(), closedByServer);
+  }));
+}
+
+// A whole header whose body never comes, or comes short of what it announced, holds its
+// connection no longer than the body's time allows, and the server goes on serving.
+TEST(FakePlatformProgram, ARequestWhoseBodyStopsShortIsClosedOnceItsTimeIsUp) {
+  const std::string header =
+      "POST /api/client/basket HTTP/1.1\r\nHost: platform.test\r\nContent-Type: "
+      "application/json\r\n";
+  const struct {
+    const char* name;
+    std::string request;
+  } cases[] = {
+      {"no body at all", header + "Content-Length: 20\r\n\r\n"},
+      {"10 bytes of 256 MiB", header + "Content-Length: 268435456\r\n\r\n0123456789"},
   };
-  EXPECT_TRUE(waitUntil(Clock::now() + 10s,
-                        [&] { return std::all_of(clients.begin(), clients.end(), closed); }));
+  PlatformProgram program({"--port", "0", "--header-timeout", "1", "--body-timeout", "1"});
+  const auto port = static_cast<std::uint16_t>(std::stoi(program.firstLine()));
+  asio::io_context io;
+
+  for (const auto& stopsShort : cases) {
+    SCOPED_TRACE(stopsShort.name);
+    tcp::socket client(io);
+    client.connect({asio::ip::address_v4::loopback(), port});
+    asio::write(client, asio::buffer(stopsShort.request));
+
+    EXPECT_TRUE(waitUntil(Clock::now() + 3s, [&] { return closedByServer(client); }));
+    const Exchange next = HttpClient(port).send({"GET", "/api/client/session/s", {}, ""}, 10s);
+    EXPECT_EQ(next.outcome, Exchange::Outcome::replied);
+  }
 }
 
 }  // namespace
