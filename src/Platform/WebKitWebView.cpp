@@ -102,7 +102,8 @@ bool isFramesOwnDocument(std::string_view target) {
 // The navigation policy is not told which frame a navigation is for, so an empty or inline document
 // that the policy admits for a frame would replace the top document just as well. The top document
 // turns such navigations of its own away before the policy is asked, from a script world of ours
-// that the page's scripts cannot reach.
+// that the page's scripts cannot reach. It hears only navigations started by documents of its own
+// origin: a sandboxed frame allowed to navigate the top is not heard.
 constexpr const char* kTopDocumentGuardWorld = "zelvora-top-document";
 constexpr const char* kTopDocumentGuard = R"(if (window.navigation) {
   navigation.addEventListener('navigate', (event) => {
