@@ -75,7 +75,20 @@ struct Download {
   }
 };
 
-std::optional<std::string> readHttpsAddress(std::string_view address, const ReadLimits& limits) {
+// Where the finished transfer read its answer from, when that answer is a success over https: a
+// redirect that curl did not follow (one without a target) is no page.
+std::optional<std::string> successfulHttpsSource(CURL* handle) {
+  long status = 0;
+  const char* effective = nullptr;
+  if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK ||
+      curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective) != CURLE_OK || !effective)
+    return std::nullopt;
+  if (status < 200 || status > 299 || schemeOf(effective) != "https")
+    return std::nullopt;
+  return std::string(effective);
+}
+
+std::optional<AddressText> readHttpsAddress(std::string_view address, const ReadLimits& limits) {
   const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl_easy_init(),
                                                                  &curl_easy_cleanup);
   if (!easy)
@@ -113,7 +126,10 @@ std::optional<std::string> readHttpsAddress(std::string_view address, const Read
     curl_easy_setopt(handle, CURLOPT_CAINFO, authority->c_str());
   if (curl_easy_perform(handle) != CURLE_OK)
     return std::nullopt;
-  return std::move(download.text);
+  auto source = successfulHttpsSource(handle);
+  if (!source)
+    return std::nullopt;
+  return AddressText{std::move(download.text), std::move(*source)};
 }
 
 std::optional<std::string> fromUtf16(std::string_view bytes, const char* charset) {
@@ -153,14 +169,27 @@ std::string fileAddress(const fs::path& path) {
   return address;
 }
 
-std::optional<std::string> readAddressText(std::string_view address, const ReadLimits& limits) {
+std::optional<AddressText> readAddress(std::string_view address, const ReadLimits& limits) {
   const std::string scheme = schemeOf(address);
-  std::optional<std::string> bytes;
-  if (scheme == "file")
-    bytes = readFileAddress(address, limits.bytes);
-  else if (scheme == "https")
-    bytes = readHttpsAddress(address, limits);
-  return bytes ? decodePageText(*bytes) : std::nullopt;
+  std::optional<AddressText> read;
+  if (scheme == "file") {
+    if (auto bytes = readFileAddress(address, limits.bytes))
+      read = AddressText{std::move(*bytes), std::string(address)};
+  } else if (scheme == "https") {
+    read = readHttpsAddress(address, limits);
+  }
+  if (!read)
+    return std::nullopt;
+  auto text = decodePageText(read->text);
+  if (!text)
+    return std::nullopt;
+  read->text = std::move(*text);
+  return read;
+}
+
+std::optional<std::string> readAddressText(std::string_view address, const ReadLimits& limits) {
+  auto read = readAddress(address, limits);
+  return read ? std::optional<std::string>(std::move(read->text)) : std::nullopt;
 }
 
 std::optional<std::string> readFileText(const fs::path& path, std::size_t maxBytes) {
@@ -218,10 +247,10 @@ std::optional<PageSource> readPage(const fs::path& resource,
     return std::nullopt;
   std::string base = fileAddress(resource);
   if (appAddress) {
-    if (auto appPage = readAddressText(*appAddress)) {
-      if (schemeOf(*appAddress) == "https")
-        base = *appAddress;
-      return PageSource{std::move(*appPage), std::move(base), /*bundled=*/false};
+    if (auto appPage = readAddress(*appAddress)) {
+      if (schemeOf(appPage->address) == "https")
+        base = std::move(appPage->address);
+      return PageSource{std::move(appPage->text), std::move(base), /*bundled=*/false};
     }
   }
   return PageSource{std::move(*ours), std::move(base), /*bundled=*/true};

@@ -24,9 +24,19 @@ struct ReadLimits {
   std::size_t bytes = 2 * 1024 * 1024;
 };
 
-// The text at a "file:" or "https:" address (redirects only to https), read on the calling thread
-// within the limits and decoded by decodePageText; absent for any other address, a failed or too
-// long read, an HTTP error or bytes that do not decode.
+// A page's text and the address it was finally read from: the address asked for, or where its
+// redirects led.
+struct AddressText {
+  std::string text;
+  std::string address;
+};
+
+// The text at a "file:" or "https:" address, read on the calling thread within the limits and
+// decoded by decodePageText; absent for any other address, a failed or too long read, a redirect to
+// anything but https, an answer other than a success, or bytes that do not decode.
+std::optional<AddressText> readAddress(std::string_view address, const ReadLimits& limits = {});
+
+// The text alone of readAddress.
 std::optional<std::string> readAddressText(std::string_view address, const ReadLimits& limits = {});
 
 // A regular file's bytes; absent when it is missing, unreadable (an I/O error included) or longer
@@ -43,8 +53,8 @@ std::optional<std::string> decodePageText(std::string_view bytes);
 
 // Our page at `resource`, or the app's page at `appAddress` in its place when that reads well.
 // Our page and an app page read from a file resolve against our page's file address; an app page
-// read from https resolves against its own address and gets no access to local files. Absent when
-// our page cannot be read, whatever the app's page.
+// read from https resolves against the address it was finally read from, after its redirects, and
+// gets no access to local files. Absent when our page cannot be read, whatever the app's page.
 std::optional<PageSource> readPage(const std::filesystem::path& resource,
                                    const std::optional<std::string>& appAddress);
 

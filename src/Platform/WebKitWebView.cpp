@@ -99,6 +99,38 @@ bool isFramesOwnDocument(std::string_view target) {
   return target == "about:blank" || target == "about:srcdoc";
 }
 
+// The navigation policy is not told which frame a navigation is for, so an empty or inline document
+// that the policy admits for a frame would replace the top document just as well. The top document
+// turns such navigations of its own away before the policy is asked, from a script world of ours
+// that the page's scripts cannot reach. It hears only navigations started by documents of its own
+// origin: a sandboxed frame allowed to navigate the top is not heard.
+constexpr const char* kTopDocumentGuardWorld = "zelvora-top-document";
+constexpr const char* kTopDocumentGuard = R"(if (window.navigation) {
+  navigation.addEventListener('navigate', (event) => {
+    if (new URL(event.destination.url).protocol === 'about:')
+      event.preventDefault();
+  });
+})";
+
+void enableFeature(WebKitSettings* settings, std::string_view identifier) {
+  WebKitFeatureList* features = webkit_settings_get_all_features();
+  for (gsize i = 0; i < webkit_feature_list_get_length(features); ++i) {
+    WebKitFeature* feature = webkit_feature_list_get(features, i);
+    if (identifier == webkit_feature_get_identifier(feature))
+      webkit_settings_set_feature_enabled(settings, feature, TRUE);
+  }
+  webkit_feature_list_unref(features);
+}
+
+void guardTopDocument(WebKitUserContentManager* manager, WebKitSettings* settings) {
+  enableFeature(settings, "NavigationAPI");
+  WebKitUserScript* guard = webkit_user_script_new_for_world(
+      kTopDocumentGuard, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kTopDocumentGuardWorld, nullptr, nullptr);
+  webkit_user_content_manager_add_script(manager, guard);
+  webkit_user_script_unref(guard);
+}
+
 }  // namespace
 
 // One registered message name, handed to its signal handler.
@@ -128,6 +160,7 @@ WebKitPageView::WebKitPageView(const std::vector<std::string>& messageNames,
   manager_ = manager;
   GtkWidget* widget = webkit_web_view_new_with_user_content_manager(manager);
   view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(widget));
+  guardTopDocument(manager, webkit_web_view_get_settings(view_));
   if (size.width > 0 && size.height > 0)
     gtk_widget_set_size_request(widget, size.width, size.height);
 

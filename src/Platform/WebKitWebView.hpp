@@ -14,8 +14,9 @@ namespace zelvora::platform {
 // view is gone, the widget (still in the app's window) no longer delivers messages to anyone.
 //
 // It runs only the documents loaded through it: every other navigation of a frame and every new
-// window is refused, except a move within the current document and a frame's own blank or inline
-// document. So no other origin's document ever gets to post messages.
+// window is refused, except a move within the current document and an inline frame's own blank or
+// inline document, which never replaces the top document. So no other origin's document ever gets
+// to post messages, and statements always reach the document loaded last.
 class WebKitPageView final : public WebView {
  public:
   WebKitPageView(const std::vector<std::string>& messageNames, ScriptMessageHandler handler,

@@ -2,6 +2,7 @@
 // a remote page gets no local file, and an oversized message never becomes a request. And the
 // loads of the web view itself: statements for a page that replaces another, a NUL in a page, and
 // an SDK made before GTK.
+#include "Platform/Bundle.hpp"
 #include "Platform/PageAddress.hpp"
 #include "gtk/WebKitPage.hpp"
 #include "support/TemporaryDirectory.hpp"
@@ -20,6 +21,37 @@ constexpr const char* kForeignPage = R"(<script>
   post('skuChanged', {sku: 'trail-tee-l', name: 'Foreign', price: 1});
   post('showReceipt', {name: 'Foreign'});
 </script>)";
+
+// Serves app pages over https under the platform's name, trusted by the SDK's page reads while it
+// lives.
+class TrustedPageServers {
+ public:
+  TrustedPageServers() : certificate_(authority_.issue(kPlatformHostName)) {
+    platform::setPageCertificateAuthorityForTesting(authority_.certificateFile().string());
+  }
+  ~TrustedPageServers() { platform::setPageCertificateAuthorityForTesting(std::nullopt); }
+  TrustedPageServers(const TrustedPageServers&) = delete;
+  TrustedPageServers& operator=(const TrustedPageServers&) = delete;
+
+  // A server of its own, on a port (and so an origin) of its own.
+  std::unique_ptr<fake::FakePlatform> start() const {
+    return std::make_unique<fake::FakePlatform>(
+        testCredentials(), 0,
+        fake::TlsIdentity{certificate_.certificatePem, certificate_.privateKeyPem});
+  }
+
+ private:
+  TestCertificateAuthority authority_;
+  TestCertificate certificate_;
+};
+
+// Our own product page, whose address is also the base of app pages read from files.
+std::filesystem::path ourPage() {
+  return platform::frameworkResourceDirectory() / "index.html";
+}
+std::string ourPageText() {
+  return platform::readFileText(ourPage()).value();
+}
 
 class ProductPageHostile : public WebKitPageTest {
  protected:
@@ -102,36 +134,116 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& intrusion) { return std::string(intrusion.param.name); });
 
 TEST_F(ProductPageHostile, ARemoteAppPageCannotReadLocalFiles) {
-  const TestCertificateAuthority authority;
-  const auto certificate = authority.issue(kPlatformHostName);
-  fake::FakePlatform pages(
-      testCredentials(), 0,
-      fake::TlsIdentity{certificate.certificatePem, certificate.privateKeyPem});
-  platform::setPageCertificateAuthorityForTesting(authority.certificateFile().string());
+  std::optional<TrustedPageServers> servers(std::in_place);
+  const auto pages = servers->start();
   const auto secret = files_.path() / "secret.txt";
   std::ofstream(secret) << "device-identifier";
-  pages.script("GET", "/app.html",
-               {.status = 200,
-                .body = R"(<p id="status">reading</p><script>
+  pages->script("GET", "/app.html",
+                {.status = 200,
+                 .body = R"(<p id="status">reading</p><script>
     const show = (text) => { document.getElementById('status').textContent = text; };
     const request = new XMLHttpRequest();
     request.onload = () => show(request.responseText ? 'read ' + request.responseText : 'refused');
     request.onerror = () => show('refused');
     try {
       request.open('GET', ')" +
-                        platform::fileAddress(secret) + R"(');
+                         platform::fileAddress(secret) + R"(');
       request.send();
     } catch (error) {
       show('refused');
     }
   </script>)"});
-  const std::string address = platformAddress("https", pages.port()) + "/app.html";
+  const std::string address = platformAddress("https", pages->port()) + "/app.html";
   const auto opened = open(kOfferCode, {{"pdpHtmlUrl", address}});
-  platform::setPageCertificateAuthorityForTesting(std::nullopt);
+  servers.reset();
   ASSERT_FALSE(opened.error);
   EXPECT_TRUE(waitForText("status", "refused"));
   EXPECT_EQ(evaluate("location.href"), address);
 }
+
+TEST_F(ProductPageHostile, ARedirectedAppPageRunsUnderTheAddressItWasFinallyReadFrom) {
+  const TrustedPageServers servers;
+  const auto first = servers.start();
+  const auto second = servers.start();
+  const std::string target = platformAddress("https", second->port()) + "/pages/app.html";
+  first->script("GET", "/app.html", {.status = 302, .body = "", .headers = {{"Location", target}}});
+  second->script("GET", "/pages/app.html", {.status = 200, .body = ourPageText()});
+  ASSERT_FALSE(
+      open(kOfferCode, {{"pdpHtmlUrl", platformAddress("https", first->port()) + "/app.html"}})
+          .error);
+  EXPECT_TRUE(waitForText("product-name", "Trail tee, medium"));
+  EXPECT_EQ(evaluate("location.href + ' ' + document.baseURI"), target + " " + target);
+  snapshot("redirected-app-page");
+}
+
+// A redirect that does not end on an https page is a page that cannot be read: ours is shown.
+struct FailedRedirect {
+  const char* name;
+  bool toHttp;  // else a redirect without a target, its body a page of its own
+};
+void PrintTo(const FailedRedirect& redirect, std::ostream* out) {
+  *out << redirect.name;
+}
+
+class FailedRedirects : public ProductPageHostile,
+                        public ::testing::WithParamInterface<FailedRedirect> {};
+
+TEST_P(FailedRedirects, ShowOurPageInstead) {
+  const TrustedPageServers servers;
+  const auto pages = servers.start();
+  const std::string http = platformAddress("http", platform_->port()) + "/foreign.html";
+  pages->script(
+      "GET", "/app.html",
+      {.status = 302,
+       .body = R"(<h1 id="product-name">Redirected</h1>)",
+       .headers = GetParam().toHttp ? std::map<std::string, std::string>{{"Location", http}}
+                                    : std::map<std::string, std::string>{}});
+  ASSERT_FALSE(
+      open(kOfferCode, {{"pdpHtmlUrl", platformAddress("https", pages->port()) + "/app.html"}})
+          .error);
+  EXPECT_TRUE(waitForText("product-name", "Trail tee, medium"));
+  EXPECT_EQ(evaluate("location.href"), platform::fileAddress(ourPage()));
+  EXPECT_TRUE(requestsTo("/foreign.html").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Redirects, FailedRedirects,
+                         ::testing::Values(FailedRedirect{"to_http", true},
+                                           FailedRedirect{"without_target", false}),
+                         [](const auto& redirect) { return std::string(redirect.param.name); });
+
+// A way of sending the top document to an empty or inline document, from the page or its frame.
+struct TopReplacement {
+  const char* name;
+  const char* html;
+};
+void PrintTo(const TopReplacement& replacement, std::ostream* out) {
+  *out << replacement.name;
+}
+
+class TopReplacements : public ProductPageHostile,
+                        public ::testing::WithParamInterface<TopReplacement> {};
+
+TEST_P(TopReplacements, LeaveTheTopDocumentToTheStatementsThatFollow) {
+  std::string page = ourPageText();
+  page.insert(page.rfind("</body>"), GetParam().html);
+  openAppPage(page);
+  EXPECT_TRUE(waitForText("product-name", "Trail tee, medium"));
+  runMainLoopFor(std::chrono::milliseconds(300));
+  EXPECT_EQ(evaluate("location.href + ' ' + document.body.dataset.tried"),
+            platform::fileAddress(ourPage()) + " yes");
+  click("buy-button");
+  EXPECT_TRUE(waitForText("receipt-status", "Thank you for your purchase"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replacements, TopReplacements,
+    ::testing::Values(TopReplacement{"blank_from_inline_frame",
+                                     R"(<iframe srcdoc="<script>top.location = 'about:blank';
+                          parent.document.body.dataset.tried = 'yes'</script>"></iframe>)"},
+                      TopReplacement{"inline_from_the_page",
+                                     R"(<script>location.href = 'about:srcdoc';
+                          document.body.dataset.tried = 'yes'</script>)"}),
+    [](const auto& replacement) { return std::string(replacement.param.name); });
 
 // A file whose read fails midway (the C++ file buffer throws there) is a page that cannot be read:
 // ours is shown instead, and Buy still leads to our receipt.
