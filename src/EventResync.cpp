@@ -117,17 +117,17 @@ void EventListener::startResync() {
 
 void EventListener::lookUpForResync(StoredModel<Basket> lookedUp, bool retryOnError) {
   const std::string basketId = *lookedUp->id;
-  ClientAPI::lookUpBasket(basketId,
-                          [self = shared_from_this(), lookedUp = std::move(lookedUp), retryOnError](
-                              std::shared_ptr<Basket> fresh, std::optional<Error> error) {
-                            if (error) {
-                              if (auto again = retryOnError ? storedBasketWithId() : std::nullopt) {
-                                self->lookUpForResync(std::move(*again), false);
-                              }
-                            } else if (fresh) {
-                              self->resyncWith(lookedUp, fresh);
-                            }
-                          });
+  auto handleAnswer = [self = shared_from_this(), lookedUp = std::move(lookedUp), retryOnError](
+                          std::shared_ptr<Basket> fresh, std::optional<Error> error) {
+    if (error) {
+      if (auto again = retryOnError ? storedBasketWithId() : std::nullopt) {
+        self->lookUpForResync(std::move(*again), false);
+      }
+    } else if (fresh) {
+      self->resyncWith(lookedUp, fresh);
+    }
+  };
+  ClientAPI::lookUpBasket(basketId, std::move(handleAnswer));
 }
 
 void EventListener::resyncWith(const StoredModel<Basket>& lookedUp,

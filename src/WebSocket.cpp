@@ -297,21 +297,22 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
                            if (ec || self->state_ != State::opening || !self->agreedToOffer()) {
                              return self->end();
                            }
-                           self->state_ = State::open;
-                           self->openedAt_ = Clock::now();
-                           self->withStream([&](auto& open) {
-                             // The handshake's limit now bounds the closing handshake.
-                             open.set_option(self->timeouts(kClosingTime));
-                             // Pings, pongs and closes are the platform's word too.
-                             open.control_callback(
-                                 [session = self.get()](websocket::frame_type, beast::string_view) {
-                                   session->heard();
-                                 });
-                           });
-                           self->deliver(self->events_.didConnect);
-                           self->readWhileRoom();
+                           self->opened();
                          });
     });
+  }
+
+  void opened() {
+    state_ = State::open;
+    openedAt_ = Clock::now();
+    withStream([&](auto& ws) {
+      // The handshake's limit now bounds the closing handshake.
+      ws.set_option(timeouts(kClosingTime));
+      // Pings, pongs and closes are the platform's word too.
+      ws.control_callback([this](websocket::frame_type, beast::string_view) { heard(); });
+    });
+    deliver(events_.didConnect);
+    readWhileRoom();
   }
 
   // The handshake's limit, and the idle limit with its keep-alive ping unless `idle` is false.
