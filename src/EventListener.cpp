@@ -21,11 +21,11 @@ void postNotification(std::string_view name) {
 
 }  // namespace
 
-std::optional<std::chrono::milliseconds> EventListener::Connection::uptime() const {
-  if (!openedAt) {
+std::optional<std::chrono::milliseconds> EventListener::Connection::heardFor() const {
+  if (!opened) {
     return std::nullopt;
   }
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *openedAt);
+  return socket->heardFor();
 }
 
 std::shared_ptr<EventListener> EventListener::create(EventListenerOptions options) {
@@ -121,30 +121,30 @@ void EventListener::open() {
           eventSocketAddress(Constants::serverAddress(), platform::device()->identifierForVendor()),
           std::vector<std::string>{"chat", "superchat"}, std::move(events)),
       .id = socketId,
-      .openedAt = std::nullopt};
+      .opened = false};
   current_->socket->connect();
 }
 
 void EventListener::closeOpenSocket() {
-  if (current_ && current_->openedAt) {
+  if (current_ && current_->opened) {
     current_->socket->disconnect();
   }
 }
 
 // The app heard of the socket's connection, so it hears of its end too, before anything that
 // follows; a background task waiting for the socket's close has nothing left to wait for. Returns
-// how long the connection was open (nothing when it never opened).
+// how long after its opening the connection heard the platform (nothing when it never opened).
 std::optional<std::chrono::milliseconds> EventListener::forgetSocket() {
   if (!current_) {
     return std::nullopt;
   }
-  const auto uptime = current_->uptime();
+  const auto heardFor = current_->heardFor();
   current_.reset();  // closes the socket
-  if (uptime) {
+  if (heardFor) {
     postNotification(ZelvoraEventListener::websocketDisconnectedNotification);
   }
   endBackgroundTask();
-  return uptime;
+  return heardFor;
 }
 
 // Closes the connection, open or opening, inside a background task that its reported end
@@ -187,7 +187,7 @@ void EventListener::socketConnected(std::uint64_t socketId) {
   if (!isCurrent(socketId)) {
     return;
   }
-  current_->openedAt = Clock::now();
+  current_->opened = true;
   postNotification(ZelvoraEventListener::websocketConnectedNotification);
   if (resyncDue_) {
     resyncDue_ = false;
@@ -199,17 +199,17 @@ void EventListener::socketDisconnected(std::uint64_t socketId) {
   if (!isCurrent(socketId)) {
     return;
   }
-  const auto uptime = current_->uptime();
+  const auto heardFor = current_->heardFor();
   current_.reset();
   postNotification(ZelvoraEventListener::websocketDisconnectedNotification);
   endBackgroundTask();
   if (!inBackground_) {
-    reconnectAfter(uptime);
+    reconnectAfter(heardFor);
   }
 }
 
-void EventListener::reconnectAfter(std::optional<std::chrono::milliseconds> uptime) {
-  const auto delay = backoff_.delayAfterEnd(uptime);
+void EventListener::reconnectAfter(std::optional<std::chrono::milliseconds> heardFor) {
+  const auto delay = backoff_.delayAfterEnd(heardFor);
   if (delay.count() == 0) {
     return open();
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EventMessages.hpp"
+#include "Helpers/StoredModel.hpp"
 #include "InternalWebSocketListener.hpp"
 #include "Platform/Application.hpp"
 #include "ReconnectBackoff.hpp"
@@ -42,15 +43,13 @@ class EventListener final : public InternalWebSocketListener,
   void disconnect() override;
 
  private:
-  using Clock = std::chrono::steady_clock;
-
   struct Connection {
     std::unique_ptr<WebSocket> socket;
     std::uint64_t id = 0;
-    std::optional<Clock::time_point> openedAt;  // set once the socket reported its connection
+    bool opened = false;  // set once the socket reported its connection
 
-    // How long the connection has been open; nothing when it never opened.
-    std::optional<std::chrono::milliseconds> uptime() const;
+    // How long after its opening the connection heard the platform; nothing when it never opened.
+    std::optional<std::chrono::milliseconds> heardFor() const;
   };
 
   explicit EventListener(EventListenerOptions options);
@@ -67,7 +66,7 @@ class EventListener final : public InternalWebSocketListener,
   void socketConnected(std::uint64_t socketId);
   void socketDisconnected(std::uint64_t socketId);
   void frameReceived(std::uint64_t socketId, std::string text);
-  void reconnectAfter(std::optional<std::chrono::milliseconds> uptime);
+  void reconnectAfter(std::optional<std::chrono::milliseconds> heardFor);
   void cancelScheduledReconnect();
   void endBackgroundTask(std::optional<platform::BackgroundTaskId> onlyThis = std::nullopt);
   bool isCurrent(std::uint64_t socketId) const { return current_ && current_->id == socketId; }
@@ -76,8 +75,8 @@ class EventListener final : public InternalWebSocketListener,
   void handle(const EventMessage& message);
   void cancelTransaction();
   void startResync();
-  void lookUpForResync(std::string basketId, bool retryOnError);
-  void resyncWith(const std::string& basketId, const std::shared_ptr<Basket>& fresh);
+  void lookUpForResync(StoredModel<Basket> lookedUp, bool retryOnError);
+  void resyncWith(const StoredModel<Basket>& lookedUp, const std::shared_ptr<Basket>& fresh);
   void lookUpReceiptForResync(const std::string& basketId);
   void deliver(std::function<void(ZelvoraEventDelegate&)> callback);
 

@@ -24,28 +24,49 @@ void clearTransaction(StoreValues& values) {
   values.cleanUpDravixData();
 }
 
-// The id of the stored basket, when one with an id is stored.
-std::optional<std::string> storedBasketId() {
-  const auto basket = StoreState::get(&StoreValues::basket);
+// The stored basket, when one with an id is stored.
+std::optional<StoredModel<Basket>> storedBasketWithId() {
+  auto basket = StoreState::get(&StoreValues::basket);
   if (!basket || !basket->id || basket->id->empty()) {
     return std::nullopt;
   }
-  return basket->id;
+  return basket;
 }
 
-// Applies the change only while the Store holds the basket the re-sync looked up (a copy stored
-// since by the app's own calls included): an event or a call that stored another basket, or none,
-// since knows better.
-template <class Change>
-bool whileStored(const std::string& basketId, Change change) {
+std::optional<std::string> storedBasketId() {
+  const auto basket = storedBasketWithId();
+  return basket ? (*basket)->id : std::nullopt;
+}
+
+// Applies the change as one step with the Store, and only when `stillDue` finds it due there.
+template <class Condition, class Change>
+bool applyIf(Condition stillDue, Change change) {
   bool applied = false;
   StoreState::update([&](StoreValues& values) {
-    if (values.basket && values.basket->id == basketId) {
+    if (stillDue(values)) {
       change(values);
       applied = true;
     }
   });
   return applied;
+}
+
+// Ends the transaction only while the Store holds the basket the re-sync looked up (a copy stored
+// since by the app's own calls included): an event or a call that stored another basket, or none,
+// since knows better.
+template <class Change>
+bool whileStored(const std::string& basketId, Change change) {
+  return applyIf(
+      [&](const StoreValues& values) { return values.basket && values.basket->id == basketId; },
+      change);
+}
+
+// Replaces the basket only while the Store holds the very copy it held when the lookup went out:
+// every write stores a copy of its own, so any basket stored since, by an event or the app's
+// calls, is newer than the lookup's answer may be.
+template <class Change>
+bool whileUnwritten(const StoredModel<Basket>& lookedUp, Change change) {
+  return applyIf([&](const StoreValues& values) { return values.basket == lookedUp; }, change);
 }
 
 }  // namespace
@@ -91,28 +112,32 @@ void EventListener::cancelTransaction() {
 }
 
 void EventListener::startResync() {
-  if (auto basketId = storedBasketId()) {
-    lookUpForResync(std::move(*basketId), true);
+  if (auto basket = storedBasketWithId()) {
+    lookUpForResync(std::move(*basket), true);
   }
 }
 
-void EventListener::lookUpForResync(std::string basketId, bool retryOnError) {
-  ClientAPI::lookUpBasket(basketId, [self = shared_from_this(), basketId, retryOnError](
-                                        std::shared_ptr<Basket> fresh, std::optional<Error> error) {
+void EventListener::lookUpForResync(StoredModel<Basket> lookedUp, bool retryOnError) {
+  const std::string basketId = *lookedUp->id;
+  auto handleAnswer = [self = shared_from_this(), lookedUp = std::move(lookedUp), retryOnError](
+                          std::shared_ptr<Basket> fresh, std::optional<Error> error) {
     if (error) {
-      if (auto again = retryOnError ? storedBasketId() : std::nullopt) {
+      if (auto again = retryOnError ? storedBasketWithId() : std::nullopt) {
         self->lookUpForResync(std::move(*again), false);
       }
     } else if (fresh) {
-      self->resyncWith(basketId, fresh);
+      self->resyncWith(lookedUp, fresh);
     }
-  });
+  };
+  ClientAPI::lookUpBasket(basketId, std::move(handleAnswer));
 }
 
-void EventListener::resyncWith(const std::string& basketId, const std::shared_ptr<Basket>& fresh) {
+void EventListener::resyncWith(const StoredModel<Basket>& lookedUp,
+                               const std::shared_ptr<Basket>& fresh) {
   if (!fresh->state) {
     return;
   }
+  const std::string& basketId = *lookedUp->id;
   switch (*fresh->state) {
     case BasketFlowState::completeTransaction:
       // The receipt belongs to the basket stored now; with another basket, or none, stored since
@@ -124,7 +149,7 @@ void EventListener::resyncWith(const std::string& basketId, const std::shared_pt
     case BasketFlowState::New:
     case BasketFlowState::updateBasket:
     case BasketFlowState::completeScan:
-      if (whileStored(basketId, [&](StoreValues& values) { values.basket = fresh; })) {
+      if (whileUnwritten(lookedUp, [&](StoreValues& values) { values.basket = fresh; })) {
         deliver([fresh](auto& delegate) { delegate.didUpdateBasket(fresh); });
       }
       return;

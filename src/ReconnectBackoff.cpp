@@ -18,9 +18,9 @@ void ReconnectBackoff::reset() {
 }
 
 std::chrono::milliseconds ReconnectBackoff::delayAfterEnd(
-    std::optional<std::chrono::milliseconds> uptime) {
-  const bool opened = uptime.has_value();
-  if (opened && *uptime >= settings_.stableAfter) {
+    std::optional<std::chrono::milliseconds> heardFor) {
+  const bool opened = heardFor.has_value();
+  if (opened && *heardFor >= settings_.stableAfter) {
     reset();
   }
   // A single close of a connection that was open is followed at once; only a run of them waits.

@@ -194,6 +194,9 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
         });
   }
 
+  // How long after the opening the platform was last heard.
+  std::chrono::milliseconds heardFor() const { return heardFor_; }
+
   void stop() {
     switch (state_) {
       case State::idle:
@@ -216,6 +219,7 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
 
  private:
   enum class State { idle, opening, open, closing, ended };
+  using Clock = std::chrono::steady_clock;
 
   // Runs the step on the stream, once there is one.
   template <class Step>
@@ -288,26 +292,37 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
             }
           }));
       ws.read_message_max(maxMessageBytes);
-      ws.async_handshake(
-          response_, address_.authority, address_.target,
-          [self = shared_from_this()](beast::error_code ec) {
-            if (ec || self->state_ != State::opening || !self->agreedToOffer()) {
-              return self->end();
-            }
-            self->state_ = State::open;
-            // The handshake's limit now bounds the closing handshake.
-            self->withStream([&](auto& open) { open.set_option(self->timeouts(kClosingTime)); });
-            self->deliver(self->events_.didConnect);
-            self->readWhileRoom();
-          });
+      ws.async_handshake(response_, address_.authority, address_.target,
+                         [self = shared_from_this()](beast::error_code ec) {
+                           if (ec || self->state_ != State::opening || !self->agreedToOffer()) {
+                             return self->end();
+                           }
+                           self->opened();
+                         });
     });
   }
 
-  websocket::stream_base::timeout timeouts(std::chrono::seconds handshakeLimit) const {
+  void opened() {
+    state_ = State::open;
+    openedAt_ = Clock::now();
+    withStream([&](auto& ws) {
+      // The handshake's limit now bounds the closing handshake.
+      ws.set_option(timeouts(kClosingTime));
+      // Pings, pongs and closes are the platform's word too.
+      ws.control_callback([this](websocket::frame_type, beast::string_view) { heard(); });
+    });
+    deliver(events_.didConnect);
+    readWhileRoom();
+  }
+
+  // The handshake's limit, and the idle limit with its keep-alive ping unless `idle` is false.
+  websocket::stream_base::timeout timeouts(std::chrono::seconds handshakeLimit,
+                                           bool idle = true) const {
     websocket::stream_base::timeout timeout{};
     timeout.handshake_timeout = handshakeLimit;
-    timeout.idle_timeout = idleLimit_;
-    timeout.keep_alive_pings = true;
+    timeout.idle_timeout =
+        idle ? websocket::stream_base::duration(idleLimit_) : websocket::stream_base::none();
+    timeout.keep_alive_pings = idle;
     return timeout;
   }
 
@@ -341,12 +356,18 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
   }
 
   void readWhileRoom() {
-    if (reading_ || state_ != State::open || framesWaiting_ >= maxFramesWaiting ||
-        bytesWaiting_ >= maxBytesWaiting) {
+    if (reading_ || state_ != State::open) {
       return;
+    }
+    if (framesWaiting_ >= maxFramesWaiting || bytesWaiting_ >= maxBytesWaiting) {
+      return pauseIdleLimit();
     }
     reading_ = true;
     withStream([&](auto& ws) {
+      if (std::exchange(idleLimitPaused_, false)) {
+        // Starting the read below starts the idle count afresh.
+        ws.set_option(timeouts(kClosingTime));
+      }
       ws.async_read(buffer_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
         self->reading_ = false;
         if (ec) {
@@ -358,7 +379,21 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
     });
   }
 
+  // Only a read hears the platform, pongs included: with reading paused for room, the silence is
+  // ours, and the idle limit waits until reading resumes. Beast's idle timer, already running,
+  // finds the limit gone when it fires and stops; the closing handshake keeps its own limit.
+  void pauseIdleLimit() {
+    if (!std::exchange(idleLimitPaused_, true)) {
+      withStream([&](auto& ws) { ws.set_option(timeouts(kClosingTime, false)); });
+    }
+  }
+
+  void heard() {
+    heardFor_ = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - openedAt_);
+  }
+
   void received() {
+    heard();
     bool text = false;
     withStream([&](auto& ws) { text = ws.got_text(); });
     if (text && state_ == State::open && events_.didReceiveText) {
@@ -435,9 +470,12 @@ class WebSocket::Session : public std::enable_shared_from_this<Session> {
   websocket::response_type response_;
   beast::flat_buffer buffer_;
   State state_ = State::idle;
+  Clock::time_point openedAt_;
   bool reading_ = false;
+  bool idleLimitPaused_ = false;   // while reading waits for room
   std::size_t framesWaiting_ = 0;  // handed to the main thread and not yet taken
   std::size_t bytesWaiting_ = 0;
+  std::atomic<std::chrono::milliseconds> heardFor_{};  // read from any thread
 };
 
 // Gives the frame's room back to the socket before the app handles it. Defined out of the class:
@@ -461,6 +499,10 @@ void WebSocket::connect() {
 
 void WebSocket::disconnect() {
   asio::post(ioContext(), [session = session_] { session->stop(); });
+}
+
+std::chrono::milliseconds WebSocket::heardFor() const {
+  return session_->heardFor();
 }
 
 void setWebSocketCertificateAuthorityForTesting(std::optional<std::string> pemFile) {

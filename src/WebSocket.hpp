@@ -26,7 +26,8 @@ struct WebSocketEvents {
 // message larger than maxMessageBytes closes the connection. A reply to the upgrade that names a
 // protocol not offered, or any extension, fails the opening. An open connection that receives
 // nothing, not even the answer to its keep-alive ping, for the idle limit (10 s) is dropped, and
-// so is a closing handshake the server does not finish.
+// so is a closing handshake the server does not finish. While reading is paused for room, the
+// idle limit waits: it counts afresh once reading resumes.
 class WebSocket {
  public:
   static constexpr std::size_t maxMessageBytes = std::size_t{1} << 20;
@@ -49,6 +50,9 @@ class WebSocket {
   // Closes the connection at once, whether open or still opening; didDisconnect follows if
   // connect() was called and none was reported yet. Any thread.
   void disconnect();
+  // How long after the opening the platform was last heard: a frame, a ping or a pong received;
+  // zero while nothing came after the opening, or the connection never opened. Any thread.
+  std::chrono::milliseconds heardFor() const;
 
  private:
   class Session;

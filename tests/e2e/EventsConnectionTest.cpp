@@ -126,6 +126,36 @@ TEST_F(EventConnection, ConnectingOnEachConnectionOrEventDoesNotStormAClosingPla
   }
 }
 
+// Each connection opens and falls silent until the idle limit drops it: once is followed at once,
+// but a run of them counts as failures and waits longer and longer.
+TEST_F(EventConnection, ConnectionsThatEachFallSilentAreRetriedWithGrowingWaits) {
+  using Clock = std::chrono::steady_clock;
+  listenWith(kScaledReconnect);
+  internal::setWebSocketIdleLimitForTesting(kScaledReconnect.stableAfter + milliseconds(100));
+  std::vector<Clock::time_point> connected, disconnected;
+  auto& center = NotificationCenter::defaultCenter();
+  const std::vector<NotificationCenter::Token> observers = {
+      center.addObserver(std::string(ZelvoraEventListener::websocketConnectedNotification),
+                         [&] {
+                           connected.push_back(Clock::now());
+                           events().goSilent();
+                         }),
+      center.addObserver(std::string(ZelvoraEventListener::websocketDisconnectedNotification),
+                         [&] { disconnected.push_back(Clock::now()); })};
+  ZelvoraEventListener::shared().connect();
+  const bool eight =
+      runMainLoopUntil([&] { return connected.size() == 8; }, std::chrono::seconds(20));
+  for (const auto token : observers) {
+    center.removeObserver(token);
+  }
+  ASSERT_TRUE(eight);
+  const auto waitAfter = [&](std::size_t drop) { return connected[drop + 1] - disconnected[drop]; };
+  EXPECT_LT(waitAfter(0), milliseconds(100));
+  // The seventh failure in a row waits 0.4 to 0.8 s.
+  EXPECT_GE(waitAfter(6), milliseconds(300));
+  EXPECT_GT(waitAfter(6), waitAfter(1));
+}
+
 // A connection that was open ends, whatever ends it: the next attempt starts at once, also right
 // after a run of refused attempts made the listener wait.
 TEST_F(EventConnection, TheEndOfAnOpenConnectionIsFollowedAtOnceAfterARunOfFailures) {

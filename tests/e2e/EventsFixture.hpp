@@ -3,6 +3,7 @@
 #include "EventListener.hpp"
 #include "Platform/Application.hpp"
 #include "Platform/Device.hpp"
+#include "WebSocket.hpp"
 #include "fake_platform/EventSocket.hpp"
 #include "support/PlatformFixture.hpp"
 #include "support/StoreFixtures.hpp"
@@ -142,6 +143,7 @@ class EventsTest : public PlatformTest {
     PlatformTest::TearDown();
     platform::setBackgroundTasksForTesting(nullptr);
     platform::setDeviceForTesting(nullptr);
+    internal::setWebSocketIdleLimitForTesting(std::nullopt);
   }
 
   fake::EventSocketServer& events() { return platform_->events(); }

@@ -229,6 +229,22 @@ TEST_F(Resync, AnotherBasketStoredDuringTheLookUpIsKept) {
   }
 }
 
+// An event stored a later copy of the same basket while the lookup was under way: the lookup's
+// older answer neither replaces it nor reaches the delegate after it.
+TEST_F(Resync, ALaterCopyOfTheSameBasketStoredDuringTheLookUpIsKept) {
+  ASSERT_NO_FATAL_FAILURE(prepare({}));
+  holdLookUp("update-basket");
+  Application::willEnterForeground();
+  awaitOpen();
+  const auto id = *stored_.basket->id;
+  events().pushText(eventFrame("basket-update", basketIn("complete-scan", id)));
+  ASSERT_TRUE(runMainLoopUntil([&] { return requestsTo(basketPath_).size() == 1; }));
+  runMainLoopFor(kHeld + milliseconds(200));
+  EXPECT_EQ(calls(), std::vector<std::string>{"didUpdateBasket " + id});
+  EXPECT_EQ(delegate_->baskets.back()->state, BasketFlowState::completeScan);
+  EXPECT_EQ(Store::basket()->state, BasketFlowState::completeScan);
+}
+
 // The first attempt after the return fails: the listener keeps trying, and the catch-up follows
 // the first connection.
 TEST_F(Resync, ARefusedReturnReconnectsAndStillCatchesUp) {

@@ -13,11 +13,6 @@ using internal::webSocketBacklogForTesting;
 
 class EventSocketFaults : public EventsTest {
  protected:
-  void TearDown() override {
-    EventsTest::TearDown();
-    internal::setWebSocketIdleLimitForTesting(std::nullopt);
-  }
-
   static std::string offer(std::size_t index) {
     return eventFrame("post-purchase-offer", {{"image-url", std::to_string(index)}});
   }
@@ -82,6 +77,65 @@ TEST_F(EventSocketFaults, AFloodReachesTheDelegateInOrderWithBoundedFramesWaitin
     ASSERT_EQ(log_[i + 1], "didReceivePostPaymentOffer " + std::to_string(i));
   }
   EXPECT_LE(webSocketBacklogForTesting().peakFrames, WebSocket::maxFramesWaiting);
+}
+
+// The app's main thread takes no frame for longer than the idle limit, in the delegate's callback
+// of the first one, while the platform pushes more than the socket reads ahead. Reading waits for
+// room and the idle limit with it: the connection stays, and every frame arrives, in order, once
+// the main thread takes them again. A link that died meanwhile is dropped after its frames.
+TEST_F(EventSocketFaults, AMainThreadBusyPastTheIdleLimitKeepsTheConnectionAndEveryFrame) {
+  constexpr auto kIdleLimit = 1s;
+  struct BusyDelegate final : RecordingDelegate {
+    using RecordingDelegate::RecordingDelegate;
+    void didReceivePostPaymentOffer(const std::string& imageUrl) override {
+      RecordingDelegate::didReceivePostPaymentOffer(imageUrl);
+      if (imageUrl == "0") {
+        busy();
+      }
+    }
+    std::function<void()> busy;
+  };
+  const auto sleep = [](auto time) { return [time] { std::this_thread::sleep_for(time); }; };
+  const auto modal = [](auto time) { return [time] { runMainLoopFor(time); }; };
+  const struct {
+    const char* what;
+    std::size_t frames;
+    std::function<void()> busy;
+    bool linkDies;
+  } cases[] = {
+      {"busy 3 s", 200, sleep(3s), false},
+      {"busy just past the limit", 1000, sleep(1200ms), false},
+      {"a nested main loop for 3 s", 200, modal(3s), false},
+      {"busy 3 s while the link dies", 200, sleep(3s), true},
+  };
+  internal::setWebSocketIdleLimitForTesting(kIdleLimit);
+  const auto app = std::make_shared<BusyDelegate>(log_);
+  ZelvoraEventListener::shared().setDelegate(app);
+  connect();
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.what);
+    log_.clear();
+    app->busy = test.busy;
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < test.frames; ++i) {
+      expected.push_back("didReceivePostPaymentOffer " + std::to_string(i));
+    }
+    events().pushTexts(test.frames, offer);
+    if (test.linkDies) {
+      events().goSilent();
+      expected.insert(expected.end(), {"disconnected", "connected"});
+    }
+    ASSERT_TRUE(runMainLoopUntil(
+        [&] { return log_.size() >= test.frames || count("connected") > 0; }, 30s));
+    if (test.linkDies) {
+      const auto resumed = std::chrono::steady_clock::now();
+      awaitConnection(1);
+      EXPECT_LT(std::chrono::steady_clock::now() - resumed, 2 * kIdleLimit);
+    } else {
+      runMainLoopFor(kIdleLimit + 200ms);  // the pongs read since keep the link
+    }
+    EXPECT_EQ(log_, expected);
+  }
 }
 
 // The app never hears of a connection, and the listener retries as after any failed attempt;
