@@ -19,10 +19,10 @@ struct ReconnectSettings {
 // How long to wait before the next connection attempt, so that a platform that refuses
 // connections, closes each one soon after it opened, or opens each one and falls silent, is not
 // hammered. An end is a failure unless its connection heard the platform for stableAfter after it
-// opened. The first end after a success is followed at
-// once, and so is the end of a connection that opened after failed attempts; each further
-// failure in a row waits twice as long as the one before (up to the cap), less a random part of
-// up to half, so that devices dropped together do not come back together.
+// opened. The first end after a success is followed at once, and so is the end of a connection
+// that opened after failed attempts; each further failure in a row waits twice as long as the one
+// before (up to the cap), less a random part of up to half, so that devices dropped together do
+// not come back together.
 class ReconnectBackoff {
  public:
   explicit ReconnectBackoff(ReconnectSettings settings);
