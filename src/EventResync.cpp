@@ -104,11 +104,13 @@ void EventListener::handle(const EventMessage& message) {
              message);
 }
 
-// The platform closes a cancelled transaction's connection; the reconnect follows its end.
+// The platform closes a cancelled transaction's connection; the reconnect follows its end. The
+// delegate's call is queued first, so that the app hears of the cancellation before the socket's
+// end, which the socket's own thread may report at once.
 void EventListener::cancelTransaction() {
   actionHandler()->transactionCancelled();
-  closeOpenSocket();
   deliver([](auto& delegate) { delegate.didCancelTransaction(); });
+  closeOpenSocket();
 }
 
 void EventListener::startResync() {
