@@ -187,11 +187,6 @@ std::optional<AddressText> readAddress(std::string_view address, const ReadLimit
   return read;
 }
 
-std::optional<std::string> readAddressText(std::string_view address, const ReadLimits& limits) {
-  auto read = readAddress(address, limits);
-  return read ? std::optional<std::string>(std::move(read->text)) : std::nullopt;
-}
-
 std::optional<std::string> readFileText(const fs::path& path, std::size_t maxBytes) {
   std::error_code error;
   if (!fs::is_regular_file(path, error))

@@ -36,9 +36,6 @@ struct AddressText {
 // anything but https, an answer other than a success, or bytes that do not decode.
 std::optional<AddressText> readAddress(std::string_view address, const ReadLimits& limits = {});
 
-// The text alone of readAddress.
-std::optional<std::string> readAddressText(std::string_view address, const ReadLimits& limits = {});
-
 // A regular file's bytes; absent when it is missing, unreadable (an I/O error included) or longer
 // than the limit.
 std::optional<std::string> readFileText(const std::filesystem::path& path,

@@ -53,24 +53,25 @@ class SilentPort {
 TEST(ProductPageAddress, OnlyFileAndHttpsAddressesAreReadWithinTheLimits) {
   const auto ours = platform::frameworkResourceDirectory() / "index.html";
   const platform::ReadLimits limits{std::chrono::milliseconds(300), 1024 * 1024};
-  EXPECT_EQ(platform::readAddressText(platform::fileAddress(ours), limits),
-            platform::readFileText(ours));
-  EXPECT_FALSE(platform::readAddressText(platform::fileAddress(ours), {limits.time, 100}));
-  EXPECT_FALSE(platform::readAddressText("file:///nonexistent/page.html", limits));
-  EXPECT_FALSE(platform::readAddressText("index.html", limits));
-  EXPECT_FALSE(platform::readAddressText("ftp://platform.test/index.html", limits));
+  const auto read = platform::readAddress(platform::fileAddress(ours), limits);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->text, platform::readFileText(ours));
+  EXPECT_FALSE(platform::readAddress(platform::fileAddress(ours), {limits.time, 100}));
+  EXPECT_FALSE(platform::readAddress("file:///nonexistent/page.html", limits));
+  EXPECT_FALSE(platform::readAddress("index.html", limits));
+  EXPECT_FALSE(platform::readAddress("ftp://platform.test/index.html", limits));
 
   // A platform that answers http is never asked; a silent https one is left after the time limit.
   fake::FakePlatform platform(testCredentials());
   const std::string http = std::string("http://") + kPlatformHostName + ":" +
                            std::to_string(platform.port()) + "/index.html";
-  EXPECT_FALSE(platform::readAddressText(http, limits));
+  EXPECT_FALSE(platform::readAddress(http, limits));
   EXPECT_EQ(platform.connectionsAccepted(), 0u);
   SilentPort silent;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(platform::readAddressText(std::string("https://") + kPlatformHostName + ":" +
-                                             std::to_string(silent.port()) + "/index.html",
-                                         limits));
+  EXPECT_FALSE(platform::readAddress(std::string("https://") + kPlatformHostName + ":" +
+                                         std::to_string(silent.port()) + "/index.html",
+                                     limits));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
@@ -96,7 +97,8 @@ TEST(ProductPageAddress, PageTextsAreDecodedByTheirByteOrderMarkAndBadTextIsAFai
     SCOPED_TRACE(::testing::PrintToString(bytes));
     EXPECT_EQ(platform::decodePageText(bytes), text);
     std::ofstream(files.path() / "page.html", std::ios::binary) << bytes;
-    EXPECT_EQ(platform::readAddressText(platform::fileAddress(files.path() / "page.html")), text);
+    const auto read = platform::readAddress(platform::fileAddress(files.path() / "page.html"));
+    EXPECT_EQ(read ? std::optional(read->text) : std::nullopt, text);
   }
 }
 
