@@ -90,12 +90,16 @@ std::shared_ptr<platform::WebView> makeWebView(
 
 // The page in the view, with what it takes from the Store to keep.
 std::shared_ptr<internal::ProductPage> openedPage(std::shared_ptr<platform::WebView> view,
-                                                  const StoreValues& store) {
+                                                  const StoreValues& store,
+                                                  const PageSettings& settings) {
   auto page = std::make_shared<internal::ProductPage>();
   page->view = std::move(view);
   page->basketId = store.basket->id;
   page->instruments = store.paymentInstrumentOffers;
   page->loyaltyPoints = store.shopperLoyaltyPoints;
+  page->receiptHtmlUrl = settings.receiptHtmlUrl;
+  page->receiptCssUrl = settings.receiptCssUrl;
+  page->merchantName = store.merchantName;
   return page;
 }
 
@@ -124,7 +128,7 @@ void ZelvoraAPI::displayProductPage(GtkWidget* inView, const std::string& usingC
   });
 
   const auto& handler = internal::actionHandler();
-  const auto page = openedPage(makeWebView(handler), store);
+  const auto page = openedPage(makeWebView(handler), store, settings);
   const auto resource = platform::frameworkBundle()->pathForResource("index", "html");
   if (!resource)
     return;

@@ -47,11 +47,16 @@ void DravixActionHandler::showPage(Page page) {
   webview = page_->view;
   // The item of the page on show until now goes with it.
   buyNowDict = nlohmann::json::object();
+  basketItem_ = nlohmann::json::object();
 }
 
 void DravixActionHandler::pageFilled(const Page& page, nlohmann::json item) {
-  if (page == page_ && buyNowDict.empty())
-    buyNowDict = std::move(item);
+  if (page != page_)
+    return;
+  if (buyNowDict.empty())
+    buyNowDict = item;
+  if (basketItem_.empty())
+    basketItem_ = std::move(item);
 }
 
 void DravixActionHandler::userContentController(platform::WebView& sender, std::string_view name,
@@ -64,6 +69,7 @@ void DravixActionHandler::userContentController(platform::WebView& sender, std::
     if (!body.is_object())
       return;
     buyNowDict = body;
+    basketItem_ = body;
     awaitTurn(Kind::skuChange, [card = getUpdatedPaymentSummaryJson()](
                                    DravixActionHandler& self, const Page& page, TurnHandle turn) {
       self.updateBasket(page, card, true, std::move(turn));
@@ -81,9 +87,13 @@ void DravixActionHandler::userContentController(platform::WebView& sender, std::
                 self.redeemLoyaltyAndUpdateDetails(page, points, card, std::move(turn));
               });
   } else if (name == page::kShowReceipt) {
-    if (!body.is_object())
+    if (!body.is_object() || page_->purchaseStarted)
       return;
     buyNowDict = body;
+    // A Buy that names no SKU is for the basket as shown: changes still waiting for their turn
+    // put in the item the shopper picked last.
+    if (page::textEntry(body, "sku"))
+      basketItem_ = body;
     purchaseUnderway_ = true;
     awaitTurn(Kind::purchase, [](DravixActionHandler& self, const Page&, TurnHandle turn) {
       self.payAndDisplayReceipt(std::move(turn));
@@ -111,10 +121,10 @@ std::shared_ptr<BasketUpdateParam> DravixActionHandler::buildUpdateBasketParam(
   if (!page.offer)
     return nullptr;
   auto item = std::make_shared<BasketLineItem>();
-  item->sku = page::textEntry(buyNowDict, "sku");
+  item->sku = page::textEntry(basketItem_, "sku");
   item->qty = 1.0;
-  item->name = page::textEntry(buyNowDict, "name");
-  if (const auto price = buyNowDict.find("price"); price != buyNowDict.end())
+  item->name = page::textEntry(basketItem_, "name");
+  if (const auto price = basketItem_.find("price"); price != basketItem_.end())
     item->price = parsePrice(*price);
   auto update = std::make_shared<BasketUpdateParam>();
   update->basketId = page.basketId;
@@ -145,7 +155,7 @@ void DravixActionHandler::updateBasket(const Page& page, PageObject updatedPayme
     if (!updateStores)
       return self->updateProductPageDetails(*page, basket, card, std::nullopt);
     // The newest item's SKU: another "skuChanged" may have come since.
-    const auto sku = page::textEntry(self->buyNowDict, "sku");
+    const auto sku = page::textEntry(self->basketItem_, "sku");
     if (!sku) {
       self->recordFailure(kStoresNotFetched, std::nullopt);
       return self->updateProductPageDetails(*page, basket, card, page::placeholderStores());
@@ -201,13 +211,17 @@ void DravixActionHandler::displayErrorMessage(const std::string& errorMsg) {
     page::showError(*webview, errorMsg);
 }
 
+// A Buy need not name a SKU: it is then for the basket as shown, unless the page's last change
+// failed and the basket shown is no longer the one the shopper chose.
 bool DravixActionHandler::showsItemToBuy(const ProductPage& page) const {
   const auto sku = page::textEntry(buyNowDict, "sku");
   const auto& basket = page.shownBasket;
-  if (!sku || !basket || !basket->items)
+  if (!basket)
     return false;
-  return std::any_of(basket->items->begin(), basket->items->end(),
-                     [&](const auto& item) { return item && item->sku == sku; });
+  if (!sku)
+    return !page.lastUpdateError;
+  return basket->items && std::any_of(basket->items->begin(), basket->items->end(),
+                                      [&](const auto& item) { return item && item->sku == sku; });
 }
 
 const std::string& DravixActionHandler::recordFailure(std::string_view prefix,

@@ -32,8 +32,9 @@ class DravixActionHandler : public std::enable_shared_from_this<DravixActionHand
 
   // The web view of the latest opening; messages from any other web view are ignored.
   std::shared_ptr<platform::WebView> webview;
-  // The body of the last "skuChanged" or "showReceipt" of the current opening: the item that the
-  // loyalty messages put into the basket and whose name the receipt shows. Reset by each opening.
+  // The body of the last "skuChanged" or "showReceipt" of the current opening, or its first item
+  // before either: the receipt shows its name, and Buy pays when the basket holds its SKU. Reset by
+  // each opening.
   nlohmann::json buyNowDict = nlohmann::json::object();
   // The text of the last failure of a message's calls.
   std::optional<std::string> errMsg;
@@ -51,19 +52,20 @@ class DravixActionHandler : public std::enable_shared_from_this<DravixActionHand
 
   // A message the page posted. Names are matched exactly; a "skuChanged" or "showReceipt" whose
   // body is not an object is ignored, and so is every message from the accepted "showReceipt" to
-  // the end of its purchase. The work of a message waits its turn in the basket lane, and is
-  // dropped when its page has been replaced by then.
+  // the end of its purchase, and every "showReceipt" of a page that has started one. The work of a
+  // message waits its turn in the basket lane, and is dropped when its page has been replaced by
+  // then.
   void userContentController(platform::WebView& sender, std::string_view name,
                              const nlohmann::json& body);
 
   // The card part of the payment summary, from the current page's first payment instrument.
   PageObject getUpdatedPaymentSummaryJson() const;
-  // Puts buyNowDict's item into the page's basket; on success sends the page the payment summary,
+  // Puts the picked item into the page's basket; on success sends the page the payment summary,
   // after the stores of the item's SKU when updateStores is set. A failure is kept in errMsg only.
   // Holds the turn until the page has been sent what follows from the reply.
   void updateBasket(const Page& page, PageObject updatedPaymentSummaryJson, bool updateStores,
                     TurnHandle turn);
-  // The basket update for buyNowDict's item: one of it, with its name and price when they are given
+  // The basket update for the picked item: one of it, with its name and price when they are given
   // well, and the page's offer; absent before the page has an offer.
   std::shared_ptr<BasketUpdateParam> buildUpdateBasketParam(const ProductPage& page) const;
   // Redeems the points on the page's basket, then updates the basket without a store refresh.
@@ -75,17 +77,17 @@ class DravixActionHandler : public std::enable_shared_from_this<DravixActionHand
                                 PageObject paymentSummaryJson,
                                 const std::optional<ModelList<StoreBase>>& storesData);
   // The purchase of the current page's basket, as the page shows it. Refused, with the page's error
-  // shown, when that basket does not hold buyNowDict's SKU (its last update failed). Otherwise
-  // shows the receipt page, then completes the scan, pays with the page's first payment instrument,
-  // marks the basket ready for payment, fetches the receipt and fills the page, all in the view
-  // that bought. A failure before the payment is shown at once and ends the purchase; one after it
-  // is shown only when the platform holds no receipt for the basket either. Holds the turn to its
-  // end.
+  // shown, when that basket does not hold buyNowDict's SKU, or, for a Buy that names none, when the
+  // page's last update failed. Otherwise shows the receipt page, then completes the scan, pays with
+  // the page's first payment instrument, marks the basket ready for payment, fetches the receipt
+  // and fills the page, all in the view that bought. A failure before the payment is shown at once
+  // and ends the purchase; one after it is shown only when the platform holds no receipt for the
+  // basket either. Holds the turn to its end. A page buys once: its later Buys are ignored.
   void payAndDisplayReceipt(TurnHandle turn);
   // Shows the text in the current page's error box now.
   void displayErrorMessage(const std::string& errorMsg);
   // The platform cancelled the shopper's transaction: a purchase under way takes no further step
-  // towards the payment.
+  // towards the payment; one whose payment the platform takes all the same ends on its receipt.
   void transactionCancelled();
 
  private:
@@ -97,10 +99,15 @@ class DravixActionHandler : public std::enable_shared_from_this<DravixActionHand
   void awaitTurn(BasketRequestLane::Kind kind, Work work);
   // Keeps the failure's text in errMsg, and returns it.
   const std::string& recordFailure(std::string_view prefix, const std::optional<Error>& error);
-  // Whether the page's basket holds the item of buyNowDict.
+  // Whether the page's basket holds the item of buyNowDict, or is the one to buy when it names
+  // none.
   bool showsItemToBuy(const ProductPage& page) const;
 
   Page page_;
+  // The item that size and loyalty changes put into the basket: the page's first, then the body of
+  // the last "skuChanged", or "showReceipt" naming a SKU. Unlike buyNowDict, a Buy that names none
+  // leaves it.
+  nlohmann::json basketItem_ = nlohmann::json::object();
   // From an accepted "showReceipt" to the end of its purchase.
   bool purchaseUnderway_ = false;
   std::weak_ptr<Purchase> purchase_;

@@ -29,6 +29,13 @@ struct ProductPage {
   std::shared_ptr<Basket> shownBasket;
   // Why the page's last basket update failed; absent once one succeeds.
   std::optional<Error> lastUpdateError;
+  // What its receipt page shows besides the receipt, as the page opened: the app's receipt page
+  // and style sheet, and the merchant's name. A purchase that ends meanwhile clears the Store's.
+  std::optional<std::string> receiptHtmlUrl;
+  std::optional<std::string> receiptCssUrl;
+  std::optional<std::string> merchantName;
+  // Set once its Buy has started a purchase: a page pays once, whatever its receipt page posts.
+  bool purchaseStarted = false;
 };
 
 }  // namespace zelvora::internal

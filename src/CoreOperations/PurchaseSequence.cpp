@@ -2,13 +2,16 @@
 #include "APIs/Generated/ClientAPI.hpp"
 #include "CoreOperations/DravixActionHandler.hpp"
 #include "Helpers/StoreState.hpp"
-#include "Models/Models.hpp"
 #include "Platform/Bundle.hpp"
 #include "Platform/PageAddress.hpp"
 #include "Platform/WebView.hpp"
 #include "Services/ZelvoraAuthorizedAPIService.hpp"
 
 #include <zelvora/models/Models.hpp>
+
+#include <algorithm>
+#include <tuple>
+#include <vector>
 
 namespace zelvora::internal {
 
@@ -36,28 +39,26 @@ void addReceipt(page::PageObject& object, const Receipt& receipt,
   page::putText(object, "merchantName", std::move(merchantName));
 }
 
-// A model's JSON form, to compare it by; null for none, or one that has no JSON form.
-template <class M>
-Json comparable(const std::shared_ptr<M>& model) {
-  try {
-    return model ? encodeToJSON(*model) : Json();
-  } catch (const EncodingError&) {
-    return Json();
+// What the shopper buys with one line item: its SKU, how many and at what price.
+using BoughtItem =
+    std::tuple<std::optional<std::string>, std::optional<double>, std::optional<std::int64_t>>;
+
+std::vector<BoughtItem> boughtItems(const Basket& basket) {
+  std::vector<BoughtItem> bought;
+  if (basket.items) {
+    bought.reserve(basket.items->size());
+    for (const auto& item : *basket.items)
+      bought.push_back(item ? BoughtItem{item->sku, item->qty, item->price} : BoughtItem{});
   }
-}
-template <class M>
-Json comparable(const std::optional<ModelList<M>>& models) {
-  Json list = Json::array();
-  for (const auto& model : models.value_or(ModelList<M>{}))
-    list.push_back(comparable(model));
-  return list;
+  std::sort(bought.begin(), bought.end());
+  return bought;
 }
 
-// Whether the platform's basket holds the items and figures of the one the page showed; its state
-// has moved on since, and may differ.
-bool sameContents(const Basket& shown, const Basket& platform) {
-  return comparable(shown.summary) == comparable(platform.summary) &&
-         comparable(shown.items) == comparable(platform.items);
+// Whether the platform's basket holds the line items the page showed, in any order. Its figures
+// are the platform's to change: it may price the basket anew at the scan, or for another default
+// card, and the purchase still pays for what the shopper chose with the page's card.
+bool sameItems(const Basket& shown, const Basket& platform) {
+  return boughtItems(shown) == boughtItems(platform);
 }
 
 // Why a purchase stopped on its own, in the words of the platform's errors.
@@ -81,14 +82,13 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
         view_(page.view),
         basketId_(page.shownBasket->id),
         shownBasket_(page.shownBasket),
-        receipt_(page::PageObject::object()) {
+        session_(StoreState::get(&StoreValues::session)),
+        receipt_(page::PageObject::object()),
+        merchantName_(page.merchantName),
+        receiptCssUrl_(page.receiptCssUrl) {
     page::putText(receipt_, "productName", page::textEntry(handler_->buyNowDict, "name"));
     if (page.instruments && !page.instruments->empty() && page.instruments->front())
       cardId_ = page.instruments->front()->paymentInstrumentId;
-    auto store = StoreState::snapshot();
-    session_ = std::move(store.session);
-    merchantName_ = std::move(store.merchantName);
-    receiptCssUrl_ = std::move(store.customReceiptCssUrl);
   }
 
   void start() {
@@ -131,7 +131,7 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
   void basketChecked(std::shared_ptr<Basket> basket, std::optional<Error> error) {
     if (!error && cancelled_)
       error = cancellation();
-    else if (!error && (!basket || !sameContents(*shownBasket_, *basket)))
+    else if (!error && (!basket || !sameItems(*shownBasket_, *basket)))
       error = purchaseStopped("The basket changed after the page showed it.");
     if (error)
       return fail(kPaymentNotMade, error);
@@ -143,8 +143,12 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
   }
 
   void paid(std::shared_ptr<BasketPaymentConfirmation>, std::optional<Error> error) {
-    if (error || cancelled_)
-      return failUnlessPaid(kPaymentNotMade, cancelled_ && !error ? cancellation() : error);
+    if (error)
+      return failUnlessPaid(kPaymentNotMade, error);
+    // The platform took the payment though it cancelled the transaction meanwhile: the shopper has
+    // paid, and the receipt, or why there is none, is all that is left to show.
+    if (cancelled_)
+      return lookUpReceipt(&Purchase::receiptFetched);
     auto ready = std::make_shared<MobilePos>();
     ready->basketId = basketId_;
     signedAsBought([&] { ClientAPI::posReadyForPayment(ready, next(&Purchase::readyForPayment)); });
@@ -169,8 +173,8 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     end();
   }
 
-  // A step after the payment went out failed, or the transaction was cancelled meanwhile: the
-  // shopper may have been charged all the same, and then sees the receipt as after a success.
+  // A step after the payment went out failed: the shopper may have been charged all the same, and
+  // then sees the receipt as after a success.
   void failUnlessPaid(std::string_view prefix, std::optional<Error> error) {
     failurePrefix_ = prefix;
     failure_ = std::move(error);
@@ -238,7 +242,7 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
 };
 
 void DravixActionHandler::payAndDisplayReceipt(TurnHandle turn) {
-  const ProductPage& page = *page_;
+  ProductPage& page = *page_;
   if (!showsItemToBuy(page) || !page.shownBasket->id) {
     purchaseUnderway_ = false;
     displayErrorMessage(recordFailure(kUpdatingBasketFailed, page.lastUpdateError));
@@ -249,10 +253,9 @@ void DravixActionHandler::payAndDisplayReceipt(TurnHandle turn) {
     purchaseUnderway_ = false;
     return;
   }
-  const auto receiptPage =
-      platform::readPage(*resource, StoreState::get(&StoreValues::customReceiptHtmlUrl));
-  if (receiptPage)
+  if (const auto receiptPage = platform::readPage(*resource, page.receiptHtmlUrl))
     page.view->loadHTML(*receiptPage);
+  page.purchaseStarted = true;
   purchaseUnderway_ = true;
   auto purchase = std::make_shared<Purchase>(shared_from_this(), page, std::move(turn));
   purchase_ = purchase;

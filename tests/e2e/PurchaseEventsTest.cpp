@@ -182,5 +182,31 @@ TEST_F(PurchaseWithEvents, ACancellationDuringTheScanEndsThePurchaseBeforeThePay
   EXPECT_EQ(std::count(log_.begin(), log_.end(), "didCancelTransaction"), 1);
 }
 
+TEST_F(PurchaseWithEvents, APaymentThePlatformTakesDespiteACancellationEndsOnItsReceipt) {
+  using namespace std::chrono_literals;
+  for (const bool receiptFound : {true, false}) {
+    SCOPED_TRACE(receiptFound ? "with its receipt" : "without a receipt");
+    ASSERT_NO_FATAL_FAILURE(openPageWithEvents());
+    platform_->script("POST", "/api/client/payment", {.delay = 300ms, .times = 1});
+    if (!receiptFound)
+      platform_->script("GET", "/api/client/basket/" + pageBasket_ + "/receipt",
+                        {.status = 503, .body = kPlatformError, .times = 1});
+    ASSERT_NO_FATAL_FAILURE(buyAndMeanwhile("/api/client/payment", [&] {
+      platform_->events().pushText(eventFrame("basket-update", {{"state", "cancel-transaction"}}));
+    }));
+    if (receiptFound) {
+      ASSERT_TRUE(waitForStatement("setValues()"));
+      EXPECT_EQ(timesRan("displayErrorDiv()"), 0u);
+      EXPECT_EQ(lastValueOf(view(), "ib_receipt")["payable"],
+                lastValueOf(view(), "ib_paymentSummary")["payable"]);
+      continue;
+    }
+    // The shopper has paid: what is missing is the receipt, not the payment.
+    ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
+    EXPECT_EQ(errorShown().rfind(std::string(internal::kReceiptNotFetched), 0), 0u) << errorShown();
+    EXPECT_EQ(errorShown().find("cancelled"), std::string::npos) << errorShown();
+  }
+}
+
 }  // namespace
 }  // namespace zelvora::test

@@ -99,6 +99,45 @@ TEST_F(ProductPageBuying, BuyAfterAFailedSizeChangeStaysOnThePageAndPaysOnceACha
   EXPECT_EQ(requestsTo(kPaymentPath).size(), 1u);
 }
 
+// A step of the purchase that fails, and what the receipt page then says of the payment.
+struct FailedStep {
+  const char* name;
+  const char* method;
+  const char* path;  // the basket's receipt when empty
+  const char* heading;
+  const char* status;
+
+  friend void PrintTo(const FailedStep& step, std::ostream* out) { *out << step.name; }
+};
+
+class ReceiptPageFailures : public ProductPageBuying,
+                            public ::testing::WithParamInterface<FailedStep> {};
+
+TEST_P(ReceiptPageFailures, SayWhetherTheShopperWasCharged) {
+  const FailedStep& step = GetParam();
+  ASSERT_NO_FATAL_FAILURE(openPage());
+  const std::string path =
+      *step.path ? step.path : "/api/client/basket/" + ids_.basketId + "/receipt";
+  platform_->script(step.method, path,
+                    {.status = 503, .body = R"({"status":"error","message":"Try later"})"});
+  click("buy-button");
+  ASSERT_TRUE(runMainLoopUntil([&] { return errorBoxShown(); }));
+  EXPECT_EQ(text("error-heading"), step.heading);
+  EXPECT_EQ(text("receipt-status"), step.status);
+  snapshot(std::string("receipt-page-failed-") + step.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ReceiptPageFailures,
+    ::testing::Values(FailedStep{"scan", "POST", kScanPath, "The payment did not go through.",
+                                 "Payment not completed"},
+                      FailedStep{"payment", "POST", kPaymentPath, "The payment did not go through.",
+                                 "Payment not completed"},
+                      FailedStep{"receipt", "GET", "",
+                                 "Your payment was taken, but its receipt cannot be shown.",
+                                 "Payment received"}),
+    [](const auto& failed) { return std::string(failed.param.name); });
+
 // The page with the real event listener connected, the only one following the app to the
 // background and back: its catch-up clears the Store's transaction when it finds the basket paid.
 class ProductPageBuyingWithEvents : public ProductPageBuying {

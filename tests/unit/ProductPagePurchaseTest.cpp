@@ -1,6 +1,7 @@
 // The purchase from the product page, on a recording web view against the fake platform.
 #include "CoreNetworking/Networking.hpp"
 #include "CoreOperations/DravixActionHandler.hpp"
+#include "Models/Models.hpp"
 #include "Platform/Bundle.hpp"
 #include "Platform/PageAddress.hpp"
 #include "unit/ProductPageFixture.hpp"
@@ -85,6 +86,8 @@ TEST_F(ProductPagePurchase, AFailedStepIsShownAtOnceAndEndsThePurchase) {
     const bool lookup = std::string_view(step.path) == "receipt";
     platform_->script(lookup ? "GET" : "POST", lookup ? receiptPath(ids_.basketId) : step.path,
                       {.status = 404, .body = kPlatformError});
+    open();  // a page buys once
+    platform_->clearRequests();
     view().statements.clear();
     view().post("showReceipt", kMediumTee);
     ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
@@ -113,6 +116,15 @@ TEST_F(ProductPagePurchase, OnePurchaseAtATimeWhoseSessionSurvivesAClearingEvent
   internal::StoreState::cleanUpDravixData();
   ASSERT_TRUE(waitForStatement("setValues()"));
   EXPECT_EQ(requestsTo("/api/client/pos/complete-scan").size(), 1u);
+  EXPECT_EQ(store().session, session);
+
+  // The receipt page may post Buy too: the page that bought pays no second time.
+  const auto statements = view().statements.size();
+  view().post("showReceipt", kMediumTee);
+  runMainLoopFor(std::chrono::milliseconds(200));
+  EXPECT_EQ(requestsTo("/api/client/pos/complete-scan").size(), 1u);
+  EXPECT_EQ(view().statements.size(), statements);
+  EXPECT_EQ(view().loads.size(), 2u);
   EXPECT_EQ(store().session, session);
 }
 
@@ -152,25 +164,70 @@ Json shownSummary(const RecordingWebView& view) {
 }
 
 TEST_F(ProductPagePurchase, BuyAfterAFailedSizeChangeIsRefusedUntilAChangeSucceeds) {
-  open();
-  platform_->clearRequests();
-  platform_->script("POST", "/api/client/pos/update-basket",
-                    {.status = 500, .body = kPlatformError, .times = 1});
-  view().post("skuChanged", kLargeTee);
-  view().post("showReceipt", kLargeTee);
-  ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
-  EXPECT_TRUE(requestsTo("/api/client/pos/complete-scan").empty());
-  EXPECT_TRUE(requestsTo("/api/client/payment").empty());
-  EXPECT_EQ(view().loads.size(), 1u);
-  const std::string shown = parseStatement(view().statements.end()[-2]).second["message"];
-  EXPECT_EQ(shown.rfind(std::string(internal::kUpdatingBasketFailed) + "Optional(", 0), 0u);
+  // A page's Buy need name no SKU: then it is for the basket shown.
+  const Json buys[] = {kLargeTee, {{"name", "Trail tee, large"}}};
+  for (const auto& buy : buys) {
+    SCOPED_TRACE(buy.dump());
+    ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
+    ASSERT_NO_FATAL_FAILURE(fetchPageData());
+    open();
+    platform_->script("POST", "/api/client/pos/update-basket",
+                      {.status = 500, .body = kPlatformError, .times = 1});
+    view().post("skuChanged", kLargeTee);
+    view().post("showReceipt", buy);
+    ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
+    EXPECT_TRUE(requestsTo("/api/client/pos/complete-scan").empty());
+    EXPECT_TRUE(requestsTo("/api/client/payment").empty());
+    EXPECT_EQ(view().loads.size(), 1u);
+    const std::string shown = parseStatement(view().statements.end()[-2]).second["message"];
+    EXPECT_EQ(shown.rfind(std::string(internal::kUpdatingBasketFailed) + "Optional(", 0), 0u);
 
-  view().post("skuChanged", kLargeTee);
-  view().post("showReceipt", kLargeTee);
-  ASSERT_TRUE(waitForStatement("setValues()"));
-  const Json receipt = shownReceipt(view());
-  EXPECT_EQ(receipt["productName"], "Trail tee, large");
-  EXPECT_EQ(receipt["subtotal"], "2700");
+    view().post("skuChanged", kLargeTee);
+    view().post("showReceipt", buy);
+    ASSERT_TRUE(waitForStatement("setValues()"));
+    const Json receipt = shownReceipt(view());
+    EXPECT_EQ(receipt["productName"], "Trail tee, large");
+    EXPECT_EQ(receipt["subtotal"], "2700");
+    platform_->clearRequests();
+  }
+}
+
+TEST_F(ProductPagePurchase, ThePlatformsOwnFiguresNeverStopAPurchaseOfTheItemsShown) {
+  const struct {
+    const char* name;
+    std::function<void()> beforeBuy;
+  } cases[] = {
+      {"the basket priced anew at the scan",
+       [&] {
+         Json repriced = encodeToJSON(*actionHandler()->currentPage()->shownBasket);
+         repriced["summary"]["payment-total"] = 1;
+         repriced["summary"]["tax"] = 0;
+         platform_->script("GET", "/api/client/basket/" + ids_.basketId,
+                           {.status = 200, .body = repriced.dump(), .times = 1});
+       }},
+      {"another default card, which prices the open basket anew",
+       [&] {
+         const auto debitCard = platform_->paymentInstrumentIds(ids_.shopperId).at(1);
+         ASSERT_FALSE(await<SetDefaultPaymentInstrumentValue>([&](auto done) {
+                        api_.setDefault(debitCard, done);
+                      }).error);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
+    ids_.basketId = Store::basket()->id.value();
+    ASSERT_NO_FATAL_FAILURE(fetchPageData());
+    open();
+    ASSERT_NO_FATAL_FAILURE(c.beforeBuy());
+    view().post("showReceipt", kMediumTee);
+    ASSERT_TRUE(waitForStatement("setValues()"));
+    EXPECT_EQ(std::count(view().statements.begin(), view().statements.end(), "displayErrorDiv()"),
+              0);
+    EXPECT_EQ(bodyOf("/api/client/payment")["payment-instrument-id"], ids_.cardId);
+    EXPECT_EQ(shownReceipt(view())["payable"], shownSummary(view())["payable"]);
+    platform_->clearRequests();
+  }
 }
 
 TEST_F(ProductPagePurchase, AFailureAfterTheChargeEndsOnTheReceiptTheShopperPaidFor) {
@@ -220,7 +277,9 @@ TEST_F(ProductPagePurchase, APurchaseEndsInTheViewThatBoughtWhileTheNextPageFill
   ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
   const std::string nextBasket = Store::basket()->id.value();
   internal::StoreState::set(&internal::StoreValues::shopperLoyaltyPoints, 0);
-  open(kOfferCode, {}, false);
+  internal::StoreState::set(&internal::StoreValues::merchantName, "Harbour Outfitters");
+  const std::string css = "https://cdn.example/next.css";
+  open(kOfferCode, {{"receiptCssUrl", css}}, false);
   ASSERT_TRUE(runMainLoopUntil(
       [&] { return !buying.statements.empty() && buying.statements.back() == "setValues()"; }));
   ASSERT_TRUE(waitForStatement("populateProductDetails()"));
@@ -228,6 +287,14 @@ TEST_F(ProductPagePurchase, APurchaseEndsInTheViewThatBoughtWhileTheNextPageFill
   EXPECT_EQ(shownReceipt(view()), Json());
   EXPECT_EQ(bodyOf("/api/client/pos/update-basket")["basket-id"], nextBasket);
   EXPECT_EQ(bodyOf("/api/client/basket/loyalty")["basket-id"], nextBasket);
+
+  // The first purchase's end cleared the Store's receipt settings; the next page kept its own.
+  view().post("showReceipt", kMediumTee);
+  ASSERT_TRUE(waitForStatement("setValues()"));
+  const auto& ran = view().statements;
+  EXPECT_EQ(parseStatement(ran.end()[-3]).second,
+            Json({{"merchantName", "Harbour Outfitters"}, {"css", css}}));
+  EXPECT_EQ(shownReceipt(view())["merchantName"], "Harbour Outfitters");
 }
 
 TEST_F(ProductPagePurchase, AReplacedPagesLateFillChangesNothingThatTheNewPageBuys) {
