@@ -183,8 +183,11 @@ void EventListener::endBackgroundTask(std::optional<platform::BackgroundTaskId> 
   }
 }
 
+// A connection heard of only once the app is back in the background is already being closed: it
+// is never reported open, and the catch-up waits for the next return, whose connection can hear
+// what the platform pushes from then on. Its end is reported as that of a socket that never opened.
 void EventListener::socketConnected(std::uint64_t socketId) {
-  if (!isCurrent(socketId)) {
+  if (!isCurrent(socketId) || inBackground_) {
     return;
   }
   current_->opened = true;

@@ -14,6 +14,7 @@ using std::chrono::milliseconds;
 struct Reply {
   int status = 200;
   Json body;
+  milliseconds delay{0};  // how long the platform holds its answer
 };
 
 Reply failure() {
@@ -141,11 +142,22 @@ class Resync : public EventsTest {
     platform_->script("GET", basketPath_ + "/receipt", answer({200, basketReceipt()}));
   }
 
+  // Keeps the main thread from its loop until done() holds or the deadline passes; returns done().
+  static bool busyUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(milliseconds(1));
+    }
+    return done();
+  }
+
   static constexpr milliseconds kHeld{300};
 
   static fake::ScriptedReply answer(const Reply& reply) {
-    return {
-        .status = reply.status, .body = reply.body.is_null() ? "" : reply.body.dump(), .times = 1};
+    return {.status = reply.status,
+            .body = reply.body.is_null() ? "" : reply.body.dump(),
+            .delay = reply.delay,
+            .times = 1};
   }
 
   internal::StoreValues stored_;
@@ -243,6 +255,81 @@ TEST_F(Resync, ALaterCopyOfTheSameBasketStoredDuringTheLookUpIsKept) {
   EXPECT_EQ(calls(), std::vector<std::string>{"didUpdateBasket " + id});
   EXPECT_EQ(delegate_->baskets.back()->state, BasketFlowState::completeScan);
   EXPECT_EQ(Store::basket()->state, BasketFlowState::completeScan);
+}
+
+// The basket is read twice, each answer held, in order: first by `firstRead`, then by the catch-up
+// of a return. The later read's answer stands, in the Store and at the delegate.
+TEST_F(Resync, TheLaterOfTwoReadsOfTheBasketStands) {
+  const auto id = *stored_.basket->id;
+  const struct {
+    std::string name;
+    std::function<void()> firstRead;
+  } cases[] = {
+      {"an earlier catch-up", [] { Application::willEnterForeground(); }},
+      {"the app's own lookup", [&] { api_.getBasket(id, [](auto, auto) {}); }},
+  };
+  const auto latestState = [&] {
+    const auto stored = Store::basket();
+    return stored && !delegate_->baskets.empty() &&
+           stored->state == BasketFlowState::completeScan &&
+           delegate_->baskets.back()->state == BasketFlowState::completeScan;
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    ASSERT_NO_FATAL_FAILURE(prepare({.name = test.name,
+                                     .lookups = {{200, basketIn("update-basket", id), 2 * kHeld},
+                                                 {200, basketIn("complete-scan", id), 3 * kHeld}},
+                                     .receipt = std::nullopt,
+                                     .heard = {}}));
+    test.firstRead();
+    ASSERT_TRUE(runMainLoopUntil([&] { return requestsTo(basketPath_).size() == 1; }));
+    Application::didEnterBackground();
+    Application::willEnterForeground();
+    ASSERT_TRUE(runMainLoopUntil([&] { return requestsTo(basketPath_).size() == 2; }));
+    ASSERT_TRUE(calls().empty()) << "the first answer came before the second read went out";
+    EXPECT_TRUE(runMainLoopUntil(latestState));
+  }
+}
+
+// The return's connection opens while the main thread is busy, and the app is back in the
+// background before the main thread hears of it: the app hears of no connection then, and the
+// catch-up waits for the next return, which finds what the platform changed meanwhile.
+TEST_F(Resync, AConnectionHeardOfBackInTheBackgroundLeavesTheCatchUpToTheNextReturn) {
+  const auto id = *stored_.basket->id;
+  ASSERT_NO_FATAL_FAILURE(prepare({.name = "",
+                                   .lookups = {{200, basketIn("update-basket", id)}},
+                                   .receipt = std::nullopt,
+                                   .heard = {}}));
+  Application::willEnterForeground();
+  // A frame pushed once the platform holds the connection is read after the connection's report.
+  ASSERT_TRUE(busyUntil([&] { return events().openConnections() == 1; }));
+  events().pushText("ignored");
+  ASSERT_TRUE(busyUntil([] { return internal::webSocketBacklogForTesting().frames > 0; }));
+  Application::didEnterBackground();
+  ASSERT_TRUE(runMainLoopUntil([&] { return count("disconnected") == 1; }));
+  // A lookup made from the background would be answered as the platform stood then.
+  runMainLoopUntil([&] { return !requestsTo(basketPath_).empty(); }, kHeld);
+  platform_->script("GET", basketPath_, answer({200, basketIn("complete-scan", id)}));
+  EXPECT_EQ(count("connected"), 0u);
+  returnAndListen(1, 0);
+  EXPECT_EQ(calls(), std::vector<std::string>{"didUpdateBasket " + id});
+  EXPECT_EQ(Store::basket()->state, BasketFlowState::completeScan);
+}
+
+// The catch-up brings the receipt of a payment made in the background, and the platform's receipt
+// event for it follows.
+TEST_F(Resync, EachReceiptReachesTheDelegateOnce) {
+  ASSERT_NO_FATAL_FAILURE(
+      prepare({.name = "",
+               .lookups = {{200, basketIn("complete-transaction", *stored_.basket->id)}},
+               .receipt = Reply{200, basketReceipt()},
+               .heard = {}}));
+  ASSERT_EQ(returnAndListen(1, 1), std::vector<std::string>{"didReceiveReceipt receipt-1"});
+  const auto receiptEvent = [](const char* id) {
+    return eventFrame("basket-receipt-update", {{"id", id}});
+  };
+  EXPECT_EQ(heardAfter({receiptEvent("receipt-1"), receiptEvent("receipt-2")}),
+            std::vector<std::string>{"didReceiveReceipt receipt-2"});
 }
 
 // The first attempt after the return fails: the listener keeps trying, and the catch-up follows
