@@ -44,10 +44,8 @@ class StoredModel {
  public:
   StoredModel() = default;
   StoredModel(std::nullptr_t) {}
-  StoredModel(const std::shared_ptr<T>& value) : value_(value ? copyOf(*value) : nullptr) {}
-  StoredModel(const std::shared_ptr<T>& value, PlatformRead read) : StoredModel(value) {
-    read_ = read;
-  }
+  StoredModel(const std::shared_ptr<T>& value, PlatformRead read = 0)
+      : value_(value ? copyOf(*value) : nullptr), read_(read) {}
 
   explicit operator bool() const { return value_ != nullptr; }
   const T& operator*() const { return *value_; }

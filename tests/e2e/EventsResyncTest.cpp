@@ -142,10 +142,9 @@ class Resync : public EventsTest {
     platform_->script("GET", basketPath_ + "/receipt", answer({200, basketReceipt()}));
   }
 
-  // Keeps the main thread from its loop until done() holds or the deadline passes; returns done().
+  // Waits, with the main loop held up, until done() holds (10 s at most); returns done().
   static bool busyUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
+    for (int waited = 0; !done() && waited < 10'000; ++waited) {
       std::this_thread::sleep_for(milliseconds(1));
     }
     return done();
@@ -261,33 +260,28 @@ TEST_F(Resync, ALaterCopyOfTheSameBasketStoredDuringTheLookUpIsKept) {
 // of a return. The later read's answer stands, in the Store and at the delegate.
 TEST_F(Resync, TheLaterOfTwoReadsOfTheBasketStands) {
   const auto id = *stored_.basket->id;
-  const struct {
-    std::string name;
-    std::function<void()> firstRead;
-  } cases[] = {
+  const std::pair<std::string, std::function<void()>> cases[] = {
       {"an earlier catch-up", [] { Application::willEnterForeground(); }},
       {"the app's own lookup", [&] { api_.getBasket(id, [](auto, auto) {}); }},
   };
-  const auto latestState = [&] {
-    const auto stored = Store::basket();
-    return stored && !delegate_->baskets.empty() &&
-           stored->state == BasketFlowState::completeScan &&
-           delegate_->baskets.back()->state == BasketFlowState::completeScan;
-  };
-  for (const auto& test : cases) {
-    SCOPED_TRACE(test.name);
-    ASSERT_NO_FATAL_FAILURE(prepare({.name = test.name,
-                                     .lookups = {{200, basketIn("update-basket", id), 2 * kHeld},
-                                                 {200, basketIn("complete-scan", id), 3 * kHeld}},
-                                     .receipt = std::nullopt,
-                                     .heard = {}}));
-    test.firstRead();
+  for (const auto& [name, firstRead] : cases) {
+    SCOPED_TRACE(name);
+    ASSERT_NO_FATAL_FAILURE(prepare({"",
+                                     {{200, basketIn("update-basket", id), 2 * kHeld},
+                                      {200, basketIn("complete-scan", id), 3 * kHeld}},
+                                     {},
+                                     {}}));
+    firstRead();
     ASSERT_TRUE(runMainLoopUntil([&] { return requestsTo(basketPath_).size() == 1; }));
     Application::didEnterBackground();
     Application::willEnterForeground();
     ASSERT_TRUE(runMainLoopUntil([&] { return requestsTo(basketPath_).size() == 2; }));
     ASSERT_TRUE(calls().empty()) << "the first answer came before the second read went out";
-    EXPECT_TRUE(runMainLoopUntil(latestState));
+    EXPECT_TRUE(runMainLoopUntil([&] {
+      return Store::basket()->state == BasketFlowState::completeScan &&
+             !delegate_->baskets.empty() &&
+             delegate_->baskets.back()->state == BasketFlowState::completeScan;
+    }));
   }
 }
 
@@ -296,10 +290,7 @@ TEST_F(Resync, TheLaterOfTwoReadsOfTheBasketStands) {
 // catch-up waits for the next return, which finds what the platform changed meanwhile.
 TEST_F(Resync, AConnectionHeardOfBackInTheBackgroundLeavesTheCatchUpToTheNextReturn) {
   const auto id = *stored_.basket->id;
-  ASSERT_NO_FATAL_FAILURE(prepare({.name = "",
-                                   .lookups = {{200, basketIn("update-basket", id)}},
-                                   .receipt = std::nullopt,
-                                   .heard = {}}));
+  ASSERT_NO_FATAL_FAILURE(prepare({"", {{200, basketIn("update-basket", id)}}, {}, {}}));
   Application::willEnterForeground();
   // A frame pushed once the platform holds the connection is read after the connection's report.
   ASSERT_TRUE(busyUntil([&] { return events().openConnections() == 1; }));
@@ -311,24 +302,21 @@ TEST_F(Resync, AConnectionHeardOfBackInTheBackgroundLeavesTheCatchUpToTheNextRet
   runMainLoopUntil([&] { return !requestsTo(basketPath_).empty(); }, kHeld);
   platform_->script("GET", basketPath_, answer({200, basketIn("complete-scan", id)}));
   EXPECT_EQ(count("connected"), 0u);
-  returnAndListen(1, 0);
-  EXPECT_EQ(calls(), std::vector<std::string>{"didUpdateBasket " + id});
+  EXPECT_EQ(returnAndListen(1, 0), std::vector<std::string>{"didUpdateBasket " + id});
   EXPECT_EQ(Store::basket()->state, BasketFlowState::completeScan);
 }
 
 // The catch-up brings the receipt of a payment made in the background, and the platform's receipt
-// event for it follows.
+// event for it follows, then another receipt's.
 TEST_F(Resync, EachReceiptReachesTheDelegateOnce) {
-  ASSERT_NO_FATAL_FAILURE(
-      prepare({.name = "",
-               .lookups = {{200, basketIn("complete-transaction", *stored_.basket->id)}},
-               .receipt = Reply{200, basketReceipt()},
-               .heard = {}}));
-  ASSERT_EQ(returnAndListen(1, 1), std::vector<std::string>{"didReceiveReceipt receipt-1"});
-  const auto receiptEvent = [](const char* id) {
-    return eventFrame("basket-receipt-update", {{"id", id}});
+  const auto id = *stored_.basket->id;
+  const auto receipt = [](const char* receiptId) {
+    return eventFrame("basket-receipt-update", {{"id", receiptId}});
   };
-  EXPECT_EQ(heardAfter({receiptEvent("receipt-1"), receiptEvent("receipt-2")}),
+  ASSERT_NO_FATAL_FAILURE(prepare(
+      {"", {{200, basketIn("complete-transaction", id)}}, Reply{200, basketReceipt()}, {}}));
+  ASSERT_EQ(returnAndListen(1, 1), std::vector<std::string>{"didReceiveReceipt receipt-1"});
+  EXPECT_EQ(heardAfter({receipt("receipt-1"), receipt("receipt-2")}),
             std::vector<std::string>{"didReceiveReceipt receipt-2"});
 }
 
