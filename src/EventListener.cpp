@@ -183,9 +183,16 @@ void EventListener::endBackgroundTask(std::optional<platform::BackgroundTaskId> 
   }
 }
 
+// The listener keeps no connection while the app is in the background. One heard of only then
+// (its opening raced the app's leaving, or the app asked for it there) is closed, never reported
+// open, and leaves the catch-up to the next return, whose connection hears what the platform pushes
+// from then on. Its end is reported as that of a socket that never opened.
 void EventListener::socketConnected(std::uint64_t socketId) {
   if (!isCurrent(socketId)) {
     return;
+  }
+  if (inBackground_) {
+    return current_->socket->disconnect();
   }
   current_->opened = true;
   postNotification(ZelvoraEventListener::websocketConnectedNotification);

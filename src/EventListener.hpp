@@ -10,7 +10,9 @@
 #include <zelvora/ZelvoraEventDelegate.hpp>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -75,10 +77,13 @@ class EventListener final : public InternalWebSocketListener,
   void handle(const EventMessage& message);
   void cancelTransaction();
   void startResync();
-  void lookUpForResync(StoredModel<Basket> lookedUp, bool retryOnError);
-  void resyncWith(const StoredModel<Basket>& lookedUp, const std::shared_ptr<Basket>& fresh);
+  void lookUpForResync(const std::string& basketId, bool retryOnError);
+  void resyncWith(const std::string& basketId, PlatformRead lookup,
+                  const std::shared_ptr<Basket>& fresh);
   void lookUpReceiptForResync(const std::string& basketId);
   void deliver(std::function<void(ZelvoraEventDelegate&)> callback);
+  void deliverReceipt(std::shared_ptr<BasketReceiptNotification> receipt);
+  bool rememberReceipt(const std::string& receiptId);
 
   const EventListenerOptions options_;
   ReconnectBackoff backoff_;
@@ -89,6 +94,9 @@ class EventListener final : public InternalWebSocketListener,
   bool inBackground_ = false;
   bool resyncDue_ = false;  // from entering the background to the next connection
   std::optional<platform::BackgroundTaskId> backgroundTask_;
+  // The ids of the receipts last queued for the delegate, oldest first.
+  static constexpr std::size_t kRememberedReceipts = 32;
+  std::deque<std::string> deliveredReceiptIds_;
   NotificationCenter::Token backgroundObserver_ = 0;
   NotificationCenter::Token foregroundObserver_ = 0;
 };

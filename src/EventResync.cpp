@@ -9,6 +9,9 @@
 
 #include <zelvora/models/Basket.hpp>
 #include <zelvora/models/BasketReceipt.hpp>
+#include <zelvora/models/BasketReceiptNotification.hpp>
+
+#include <algorithm>
 
 namespace zelvora::internal {
 namespace {
@@ -24,18 +27,13 @@ void clearTransaction(StoreValues& values) {
   values.cleanUpDravixData();
 }
 
-// The stored basket, when one with an id is stored.
-std::optional<StoredModel<Basket>> storedBasketWithId() {
-  auto basket = StoreState::get(&StoreValues::basket);
+// The stored basket's id, when a basket with an id is stored.
+std::optional<std::string> storedBasketId() {
+  const auto basket = StoreState::get(&StoreValues::basket);
   if (!basket || !basket->id || basket->id->empty()) {
     return std::nullopt;
   }
-  return basket;
-}
-
-std::optional<std::string> storedBasketId() {
-  const auto basket = storedBasketWithId();
-  return basket ? (*basket)->id : std::nullopt;
+  return basket->id;
 }
 
 // Applies the change as one step with the Store, and only when `stillDue` finds it due there.
@@ -51,22 +49,36 @@ bool applyIf(Condition stillDue, Change change) {
   return applied;
 }
 
+bool holdsBasket(const StoreValues& values, const std::string& basketId) {
+  return values.basket && values.basket->id == basketId;
+}
+
 // Ends the transaction only while the Store holds the basket the re-sync looked up (a copy stored
 // since by the app's own calls included): an event or a call that stored another basket, or none,
 // since knows better.
 template <class Change>
 bool whileStored(const std::string& basketId, Change change) {
+  return applyIf([&](const StoreValues& values) { return holdsBasket(values, basketId); }, change);
+}
+
+// Replaces the basket only while the Store holds a copy of it read from the platform before the
+// lookup went out: an event taken since, or the reply to a call sent since, is no older than the
+// lookup's answer.
+template <class Change>
+bool whileReadBefore(const std::string& basketId, PlatformRead lookup, Change change) {
   return applyIf(
-      [&](const StoreValues& values) { return values.basket && values.basket->id == basketId; },
+      [&](const StoreValues& values) {
+        return holdsBasket(values, basketId) && values.basket.read() < lookup;
+      },
       change);
 }
 
-// Replaces the basket only while the Store holds the very copy it held when the lookup went out:
-// every write stores a copy of its own, so any basket stored since, by an event or the app's
-// calls, is newer than the lookup's answer may be.
-template <class Change>
-bool whileUnwritten(const StoredModel<Basket>& lookedUp, Change change) {
-  return applyIf([&](const StoreValues& values) { return values.basket == lookedUp; }, change);
+// An event is numbered as the main thread takes it, not as its frame arrives: the catch-up's
+// lookups go out from the main thread too, so an event counts as read after a lookup exactly when
+// the listener took it after sending that lookup. A frame that waited meanwhile thus counts as
+// newer, which errs on the side of what the platform pushed.
+void storeEventBasket(const std::shared_ptr<Basket>& basket) {
+  StoreState::set(&StoreValues::basket, {basket, nextPlatformRead()});
 }
 
 }  // namespace
@@ -79,9 +91,33 @@ void EventListener::deliver(std::function<void(ZelvoraEventDelegate&)> callback)
   });
 }
 
+// The platform's receipt event and the catch-up after a background period may both bring the same
+// receipt, in either order: the app hears it once, however many times it comes. A receipt without
+// an id cannot be told from another, so it is always delivered.
+void EventListener::deliverReceipt(std::shared_ptr<BasketReceiptNotification> receipt) {
+  if (!receipt->id || rememberReceipt(*receipt->id)) {
+    deliver(
+        [receipt = std::move(receipt)](auto& delegate) { delegate.didReceiveReceipt(receipt); });
+  }
+}
+
+// Whether the receipt is new, remembering it then. Both ways a receipt comes follow each other
+// closely, so the last few ids are enough to remember.
+bool EventListener::rememberReceipt(const std::string& receiptId) {
+  if (std::find(deliveredReceiptIds_.begin(), deliveredReceiptIds_.end(), receiptId) !=
+      deliveredReceiptIds_.end()) {
+    return false;
+  }
+  if (deliveredReceiptIds_.size() == kRememberedReceipts) {
+    deliveredReceiptIds_.pop_front();
+  }
+  deliveredReceiptIds_.push_back(receiptId);
+  return true;
+}
+
 void EventListener::handle(const EventMessage& message) {
   std::visit(Overloaded{[&](const BasketUpdated& update) {
-                          StoreState::set(&StoreValues::basket, update.basket);
+                          storeEventBasket(update.basket);
                           deliver([basket = update.basket](auto& delegate) {
                             delegate.didUpdateBasket(basket);
                           });
@@ -92,9 +128,7 @@ void EventListener::handle(const EventMessage& message) {
                         },
                         [&](const ReceiptReceived& received) {
                           StoreState::update(clearTransaction);
-                          deliver([receipt = received.receipt](auto& delegate) {
-                            delegate.didReceiveReceipt(receipt);
-                          });
+                          deliverReceipt(received.receipt);
                         },
                         [&](const PostPaymentOffer& offer) {
                           deliver([imageUrl = offer.imageUrl](auto& delegate) {
@@ -114,32 +148,31 @@ void EventListener::cancelTransaction() {
 }
 
 void EventListener::startResync() {
-  if (auto basket = storedBasketWithId()) {
-    lookUpForResync(std::move(*basket), true);
+  if (auto basketId = storedBasketId()) {
+    lookUpForResync(*basketId, true);
   }
 }
 
-void EventListener::lookUpForResync(StoredModel<Basket> lookedUp, bool retryOnError) {
-  const std::string basketId = *lookedUp->id;
-  auto handleAnswer = [self = shared_from_this(), lookedUp = std::move(lookedUp), retryOnError](
+void EventListener::lookUpForResync(const std::string& basketId, bool retryOnError) {
+  const PlatformRead read = nextPlatformRead();  // as the lookup goes out
+  auto handleAnswer = [self = shared_from_this(), basketId, read, retryOnError](
                           std::shared_ptr<Basket> fresh, std::optional<Error> error) {
     if (error) {
-      if (auto again = retryOnError ? storedBasketWithId() : std::nullopt) {
-        self->lookUpForResync(std::move(*again), false);
+      if (auto again = retryOnError ? storedBasketId() : std::nullopt) {
+        self->lookUpForResync(*again, false);
       }
     } else if (fresh) {
-      self->resyncWith(lookedUp, fresh);
+      self->resyncWith(basketId, read, fresh);
     }
   };
   ClientAPI::lookUpBasket(basketId, std::move(handleAnswer));
 }
 
-void EventListener::resyncWith(const StoredModel<Basket>& lookedUp,
+void EventListener::resyncWith(const std::string& basketId, PlatformRead lookup,
                                const std::shared_ptr<Basket>& fresh) {
   if (!fresh->state) {
     return;
   }
-  const std::string& basketId = *lookedUp->id;
   switch (*fresh->state) {
     case BasketFlowState::completeTransaction:
       // The receipt belongs to the basket stored now; with another basket, or none, stored since
@@ -151,7 +184,9 @@ void EventListener::resyncWith(const StoredModel<Basket>& lookedUp,
     case BasketFlowState::New:
     case BasketFlowState::updateBasket:
     case BasketFlowState::completeScan:
-      if (whileUnwritten(lookedUp, [&](StoreValues& values) { values.basket = fresh; })) {
+      if (whileReadBefore(basketId, lookup, [&](StoreValues& values) {
+            values.basket = {fresh, lookup};
+          })) {
         deliver([fresh](auto& delegate) { delegate.didUpdateBasket(fresh); });
       }
       return;
@@ -172,8 +207,7 @@ void EventListener::lookUpReceiptForResync(const std::string& basketId) {
       basketId, [self = shared_from_this(), basketId](std::shared_ptr<BasketReceipt> basketReceipt,
                                                       std::optional<Error> error) {
         if (!error && basketReceipt && whileStored(basketId, clearTransaction)) {
-          self->deliver([receipt = convertBasketReceiptToBasketReceiptNotification(*basketReceipt)](
-                            auto& delegate) { delegate.didReceiveReceipt(receipt); });
+          self->deliverReceipt(convertBasketReceiptToBasketReceiptNotification(*basketReceipt));
         }
       });
 }

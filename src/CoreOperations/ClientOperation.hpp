@@ -25,15 +25,27 @@ struct HandOverReply {
 
 // A successful reply replaces one Store value (a value-less reply clears it), then reaches the
 // handler, which therefore finds the Store already in step. The Store keeps a copy of its own,
-// so the reply the handler receives is the app's alone.
+// so the reply the handler receives is the app's alone; the copy keeps the number the request took
+// as it went out, against which the catch-up after a background period weighs its lookups' answers.
 template <auto field>
 struct StoreReplyIn {
   template <class Reply>
-  static std::shared_ptr<Reply> record(std::shared_ptr<Reply> reply) {
-    StoreState::set(field, reply);
+  static std::shared_ptr<Reply> record(std::shared_ptr<Reply> reply, PlatformRead read) {
+    using Stored = std::remove_cvref_t<decltype(std::declval<StoreValues&>().*field)>;
+    StoreState::set(field, Stored(reply, read));
     return reply;
   }
 };
+
+// OnSuccess::record, given the request's read number when it takes one.
+template <class OnSuccess, class Reply>
+auto recordReply(std::shared_ptr<Reply> reply, PlatformRead read) {
+  if constexpr (requires { OnSuccess::record(reply, read); }) {
+    return OnSuccess::record(std::move(reply), read);
+  } else {
+    return OnSuccess::record(std::move(reply));
+  }
+}
 
 template <class C>
 struct CompletionValue;
@@ -51,13 +63,14 @@ struct ClientCallTypes<clientCoreCall, OnSuccess> {
   using Reply =
       typename CompletionValue<std::tuple_element_t<sizeof...(Parameters) - 1,
                                                     std::tuple<std::decay_t<Parameters>...>>>::type;
-  using Result =
-      typename decltype(OnSuccess::record(std::declval<std::shared_ptr<Reply>>()))::element_type;
+  using Result = typename decltype(recordReply<OnSuccess>(std::declval<std::shared_ptr<Reply>>(),
+                                                          PlatformRead{}))::element_type;
 };
 
 // The operation of one public call: its precondition, its ClientCore function (the Store checks,
 // the request model and the endpoint), and what a successful reply does (OnSuccess::record, which
-// writes the Store and gives the handler its value, and, when it has one,
+// writes the Store and gives the handler its value, given the request's read number when it takes
+// one, and, when it has one,
 // OnSuccess::afterHandOver, an effect that follows the handler).
 template <auto clientCoreCall, class Precondition, class OnSuccess = HandOverReply>
 class ClientOperation final : public ResultForwardingOperation<
@@ -83,13 +96,14 @@ class ClientOperation final : public ResultForwardingOperation<
   void execution(const StoreValues& store, CoreOperation::ExecutionCompletion completion) override {
     // The reply callback holds the operation: nothing else does once start() has returned.
     auto self = std::static_pointer_cast<ClientOperation>(this->shared_from_this());
-    call_(store, [self = std::move(self), completion = std::move(completion)](
+    const PlatformRead read = nextPlatformRead();
+    call_(store, [self = std::move(self), completion = std::move(completion), read](
                      std::shared_ptr<Reply> reply, std::optional<Error> error) {
       if (error) {
         completion(false, std::move(error));
         return;
       }
-      self->handOver(OnSuccess::record(std::move(reply)), std::nullopt);
+      self->handOver(recordReply<OnSuccess>(std::move(reply), read), std::nullopt);
       if constexpr (requires { OnSuccess::afterHandOver(); }) {
         OnSuccess::afterHandOver();
       }

@@ -1,5 +1,7 @@
 #include "Helpers/StoreState.hpp"
 
+#include <atomic>
+
 namespace zelvora {
 
 namespace internal {
@@ -14,6 +16,11 @@ void StoreValues::cleanUpDravixData() {
   shopperLoyaltyPoints = std::nullopt;
   customReceiptHtmlUrl = std::nullopt;
   customReceiptCssUrl = std::nullopt;
+}
+
+PlatformRead nextPlatformRead() {
+  static std::atomic<PlatformRead> last{0};
+  return ++last;
 }
 
 namespace {

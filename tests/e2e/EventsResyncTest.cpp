@@ -14,6 +14,7 @@ using std::chrono::milliseconds;
 struct Reply {
   int status = 200;
   Json body;
+  milliseconds delay{0};  // how long the platform holds its answer
 };
 
 Reply failure() {
@@ -141,11 +142,21 @@ class Resync : public EventsTest {
     platform_->script("GET", basketPath_ + "/receipt", answer({200, basketReceipt()}));
   }
 
+  // Waits, with the main loop held up, until done() holds (10 s at most); returns done().
+  static bool busyUntil(const std::function<bool()>& done) {
+    for (int waited = 0; !done() && waited < 10'000; ++waited) {
+      std::this_thread::sleep_for(milliseconds(1));
+    }
+    return done();
+  }
+
   static constexpr milliseconds kHeld{300};
 
   static fake::ScriptedReply answer(const Reply& reply) {
-    return {
-        .status = reply.status, .body = reply.body.is_null() ? "" : reply.body.dump(), .times = 1};
+    return {.status = reply.status,
+            .body = reply.body.is_null() ? "" : reply.body.dump(),
+            .delay = reply.delay,
+            .times = 1};
   }
 
   internal::StoreValues stored_;
@@ -243,6 +254,70 @@ TEST_F(Resync, ALaterCopyOfTheSameBasketStoredDuringTheLookUpIsKept) {
   EXPECT_EQ(calls(), std::vector<std::string>{"didUpdateBasket " + id});
   EXPECT_EQ(delegate_->baskets.back()->state, BasketFlowState::completeScan);
   EXPECT_EQ(Store::basket()->state, BasketFlowState::completeScan);
+}
+
+// The basket is read twice, each answer held, in order: first by `firstRead`, then by the catch-up
+// of a return. The later read's answer stands, in the Store and at the delegate.
+TEST_F(Resync, TheLaterOfTwoReadsOfTheBasketStands) {
+  const auto id = *stored_.basket->id;
+  const std::pair<std::string, std::function<void()>> cases[] = {
+      {"an earlier catch-up", [] { Application::willEnterForeground(); }},
+      {"the app's own lookup", [&] { api_.getBasket(id, [](auto, auto) {}); }},
+  };
+  for (const auto& [name, firstRead] : cases) {
+    SCOPED_TRACE(name);
+    ASSERT_NO_FATAL_FAILURE(prepare({"",
+                                     {{200, basketIn("update-basket", id), 2 * kHeld},
+                                      {200, basketIn("complete-scan", id), 3 * kHeld}},
+                                     {},
+                                     {}}));
+    firstRead();
+    ASSERT_TRUE(runMainLoopUntil([&] { return requestsTo(basketPath_).size() == 1; }));
+    Application::didEnterBackground();
+    Application::willEnterForeground();
+    ASSERT_TRUE(runMainLoopUntil([&] { return requestsTo(basketPath_).size() == 2; }));
+    ASSERT_TRUE(calls().empty()) << "the first answer came before the second read went out";
+    EXPECT_TRUE(runMainLoopUntil([&] {
+      return Store::basket()->state == BasketFlowState::completeScan &&
+             !delegate_->baskets.empty() &&
+             delegate_->baskets.back()->state == BasketFlowState::completeScan;
+    }));
+  }
+}
+
+// The return's connection opens while the main thread is busy, and the app is back in the
+// background before the main thread hears of it: the app hears of no connection then, and the
+// catch-up waits for the next return, which finds what the platform changed meanwhile.
+TEST_F(Resync, AConnectionHeardOfBackInTheBackgroundLeavesTheCatchUpToTheNextReturn) {
+  const auto id = *stored_.basket->id;
+  ASSERT_NO_FATAL_FAILURE(prepare({"", {{200, basketIn("update-basket", id)}}, {}, {}}));
+  Application::willEnterForeground();
+  // A frame pushed once the platform holds the connection is read after the connection's report.
+  ASSERT_TRUE(busyUntil([&] { return events().openConnections() == 1; }));
+  events().pushText("ignored");
+  ASSERT_TRUE(busyUntil([] { return internal::webSocketBacklogForTesting().frames > 0; }));
+  Application::didEnterBackground();
+  ASSERT_TRUE(runMainLoopUntil([&] { return count("disconnected") == 1; }));
+  // A lookup made from the background would be answered as the platform stood then.
+  runMainLoopUntil([&] { return !requestsTo(basketPath_).empty(); }, kHeld);
+  platform_->script("GET", basketPath_, answer({200, basketIn("complete-scan", id)}));
+  EXPECT_EQ(count("connected"), 0u);
+  EXPECT_EQ(returnAndListen(1, 0), std::vector<std::string>{"didUpdateBasket " + id});
+  EXPECT_EQ(Store::basket()->state, BasketFlowState::completeScan);
+}
+
+// The catch-up brings the receipt of a payment made in the background, and the platform's receipt
+// event for it follows, then another receipt's.
+TEST_F(Resync, EachReceiptReachesTheDelegateOnce) {
+  const auto id = *stored_.basket->id;
+  const auto receipt = [](const char* receiptId) {
+    return eventFrame("basket-receipt-update", {{"id", receiptId}});
+  };
+  ASSERT_NO_FATAL_FAILURE(prepare(
+      {"", {{200, basketIn("complete-transaction", id)}}, Reply{200, basketReceipt()}, {}}));
+  ASSERT_EQ(returnAndListen(1, 1), std::vector<std::string>{"didReceiveReceipt receipt-1"});
+  EXPECT_EQ(heardAfter({receipt("receipt-1"), receipt("receipt-2")}),
+            std::vector<std::string>{"didReceiveReceipt receipt-2"});
 }
 
 // The first attempt after the return fails: the listener keeps trying, and the catch-up follows
