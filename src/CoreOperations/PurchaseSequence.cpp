@@ -43,12 +43,39 @@ void addReceipt(page::PageObject& object, const Receipt& receipt,
 using BoughtItem =
     std::tuple<std::optional<std::string>, std::optional<double>, std::optional<std::int64_t>>;
 
-std::vector<BoughtItem> boughtItems(const Basket& basket) {
+// Which of an item's optional figures two baskets are compared by.
+struct ComparedFigures {
+  bool qty = true;
+  bool price = true;
+};
+
+template <auto field>
+bool everyItemGives(const Basket& basket) {
+  return !basket.items || std::all_of(basket.items->begin(), basket.items->end(),
+                                      [](const auto& item) { return item && ((*item).*field); });
+}
+
+// A figure that either basket leaves out of an item says nothing of a change, so it is compared
+// only where both give it for every item.
+ComparedFigures figuresBothGive(const Basket& shown, const Basket& platform) {
+  return {
+      everyItemGives<&BasketLineItem::qty>(shown) && everyItemGives<&BasketLineItem::qty>(platform),
+      everyItemGives<&BasketLineItem::price>(shown) &&
+          everyItemGives<&BasketLineItem::price>(platform)};
+}
+
+std::vector<BoughtItem> boughtItems(const Basket& basket, ComparedFigures compared) {
   std::vector<BoughtItem> bought;
   if (basket.items) {
     bought.reserve(basket.items->size());
-    for (const auto& item : *basket.items)
-      bought.push_back(item ? BoughtItem{item->sku, item->qty, item->price} : BoughtItem{});
+    for (const auto& item : *basket.items) {
+      if (!item) {
+        bought.emplace_back();
+        continue;
+      }
+      bought.emplace_back(item->sku, compared.qty ? item->qty : std::nullopt,
+                          compared.price ? item->price : std::nullopt);
+    }
   }
   std::sort(bought.begin(), bought.end());
   return bought;
@@ -58,7 +85,8 @@ std::vector<BoughtItem> boughtItems(const Basket& basket) {
 // are the platform's to change: it may price the basket anew at the scan, or for another default
 // card, and the purchase still pays for what the shopper chose with the page's card.
 bool sameItems(const Basket& shown, const Basket& platform) {
-  return boughtItems(shown) == boughtItems(platform);
+  const auto compared = figuresBothGive(shown, platform);
+  return boughtItems(shown, compared) == boughtItems(platform, compared);
 }
 
 // Why a purchase stopped on its own, in the words of the platform's errors.

@@ -205,6 +205,14 @@ TEST_F(ProductPagePurchase, ThePlatformsOwnFiguresNeverStopAPurchaseOfTheItemsSh
          platform_->script("GET", "/api/client/basket/" + ids_.basketId,
                            {.status = 200, .body = repriced.dump(), .times = 1});
        }},
+      {"items whose prices the lookup leaves out",
+       [&] {
+         Json items = encodeToJSON(*actionHandler()->currentPage()->shownBasket)["items"];
+         for (auto& item : items)
+           item.erase("price");
+         platform_->script("GET", "/api/client/basket/" + ids_.basketId,
+                           {.status = 200, .body = Json({{"items", items}}).dump(), .times = 1});
+       }},
       {"another default card, which prices the open basket anew",
        [&] {
          const auto debitCard = platform_->paymentInstrumentIds(ids_.shopperId).at(1);
