@@ -25,6 +25,8 @@ Reaction scriptedReaction(const ScriptedReply& script, HttpResponse response) {
   Reaction reaction{.response = std::move(response), .delay = script.delay};
   if (script.dropConnection) {
     reaction.kind = Reaction::Kind::dropConnection;
+  } else if (script.resetConnection) {
+    reaction.kind = Reaction::Kind::resetConnection;
   } else if (script.noReply) {
     reaction.kind = Reaction::Kind::noReply;
   }

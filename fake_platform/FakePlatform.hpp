@@ -49,8 +49,9 @@ struct ScriptedReply {
   std::optional<StreamedBody> streamedBody{};  // a body too large to hold, or one that trickles
   std::map<std::string, std::string> headers{};
   std::chrono::milliseconds delay{0};
-  bool dropConnection = false;  // close the connection without answering
-  bool noReply = false;         // keep the connection open, unanswered, until the server stops
+  bool dropConnection = false;   // close the connection without answering
+  bool resetConnection = false;  // abort it (a TCP reset) without answering
+  bool noReply = false;          // keep the connection open, unanswered, until the server stops
   int times = -1;               // how many requests it serves; -1 for all of them
 };
 

@@ -152,6 +152,8 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     switch (reaction_.kind) {
       case Reaction::Kind::dropConnection:
         return close();
+      case Reaction::Kind::resetConnection:
+        return reset();
       case Reaction::Kind::noReply:
         return awaitClientClose();
       case Reaction::Kind::reply:
@@ -257,6 +259,14 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
   }
 
   void close() { closeSocket(beast::get_lowest_layer(stream_)); }
+
+  // Closing with a zero linger time sends a reset in place of the orderly end.
+  void reset() {
+    auto& socket = beast::get_lowest_layer(stream_);
+    beast::error_code ignored;
+    socket.set_option(asio::socket_base::linger(true, 0), ignored);
+    socket.close(ignored);
+  }
 
   Stream stream_;
   asio::steady_timer timer_;

@@ -45,7 +45,7 @@ using HandOver = std::function<void(std::shared_ptr<HandedOverConnection>)>;
 
 // What the server does with one request.
 struct Reaction {
-  enum class Kind { reply, dropConnection, noReply, handOver };
+  enum class Kind { reply, dropConnection, resetConnection, noReply, handOver };
   Kind kind = Kind::reply;
   HttpResponse response;
   std::chrono::milliseconds delay{0};

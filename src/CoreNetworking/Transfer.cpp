@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace zelvora::internal {
@@ -129,6 +130,11 @@ Transfer::~Transfer() {
 
 // A POST with a body is libcurl's own POST rather than a custom method name, so that setting
 // CURLOPT_HTTPGET for a redirect makes it a plain GET. The bytes sent are the same.
+//
+// The body goes through a read callback rather than CURLOPT_POSTFIELDS: when a reused connection
+// ends before any answer, libcurl sends the request again on a fresh one, and it can only do so
+// with a body it may rewind. Every request that changes the platform carries a body, so none of
+// them is ever sent twice by the transport on its own.
 void Transfer::setMethodAndBody() {
   const URLRequest& sent = request_->originalRequest();
   method_ = sent.method;
@@ -138,11 +144,36 @@ void Transfer::setMethodAndBody() {
     curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, sent.method.c_str());
   }
   if (sent.body) {
-    // The request outlives the handle, so libcurl may read the body where it is.
+    curl_easy_setopt(easy_, CURLOPT_POST, 1L);
     curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE,
                      static_cast<curl_off_t>(sent.body->size()));
-    curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, sent.body->data());
+    curl_easy_setopt(easy_, CURLOPT_READFUNCTION, &Transfer::readBody);
+    curl_easy_setopt(easy_, CURLOPT_READDATA, this);
+    curl_easy_setopt(easy_, CURLOPT_SEEKFUNCTION, &Transfer::rewindBody);
+    curl_easy_setopt(easy_, CURLOPT_SEEKDATA, this);
   }
+}
+
+size_t Transfer::readBody(char* buffer, size_t size, size_t count, void* self) {
+  auto& transfer = *static_cast<Transfer*>(self);
+  const std::string& body = *transfer.request_->originalRequest().body;
+  const size_t length = std::min(size * count, body.size() - transfer.bodyRead_);
+  std::memcpy(buffer, body.data() + transfer.bodyRead_, length);
+  transfer.bodyRead_ += length;
+  return length;
+}
+
+// libcurl asks for the start of a body it has read only to send the request again once its
+// connection ended without an answer: the platform may have acted on it, so that is refused and
+// the exchange fails. A redirect's next exchange starts the body afresh (followRedirect).
+int Transfer::rewindBody(void* self, curl_off_t offset, int origin) {
+  auto& transfer = *static_cast<Transfer*>(self);
+  if (offset == 0 && origin == SEEK_SET && transfer.bodyRead_ == 0) {
+    return CURL_SEEKFUNC_OK;
+  }
+  transfer.resendRefused_ = true;
+  transfer.failureBeforeResend_ = transfer.errorBuffer_;
+  return CURL_SEEKFUNC_CANTSEEK;
 }
 
 void Transfer::setHeaders() {
@@ -276,6 +307,7 @@ std::optional<std::string> Transfer::redirectLocation(int status) const {
 void Transfer::followRedirect(int status, const std::string& location) {
   ++redirects_;
   received_ = std::string();
+  bodyRead_ = 0;
   curl_easy_setopt(easy_, CURLOPT_URL, location.c_str());
   const bool becomesGet = (status == 303 && method_ != "HEAD") ||
                           ((status == 301 || status == 302) && method_ == "POST");
@@ -284,6 +316,14 @@ void Transfer::followRedirect(int status, const std::string& location) {
     curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
     method_ = "GET";
   }
+}
+
+// How the connection ended before any answer, as a fresh connection would have reported it: a
+// failure libcurl noted before it tried to send the request again, or an orderly end.
+Error Transfer::answerLost() const {
+  return failureBeforeResend_.empty()
+             ? Error::curl(CURLE_GOT_NOTHING, "Empty reply from server")
+             : Error::curl(CURLE_RECV_ERROR, failureBeforeResend_);
 }
 
 std::optional<TransferOutcome> Transfer::afterExchange(CURLcode result) {
@@ -296,6 +336,10 @@ std::optional<TransferOutcome> Transfer::afterExchange(CURLcode result) {
     outcome.error = Error::curl(CURLE_FILESIZE_EXCEEDED, "The reply exceeded " +
                                                              std::to_string(kMaxReplyBytes >> 20) +
                                                              " MiB and was not read further");
+    return outcome;
+  }
+  if (result != CURLE_OK && resendRefused_) {
+    outcome.error = answerLost();
     return outcome;
   }
   if (result != CURLE_OK) {

@@ -74,6 +74,8 @@ class Transfer {
   static int requestGoesOut(void* self, char*, char*, int, int);
   static size_t receiveHeader(char* data, size_t size, size_t count, void* self);
   static size_t receiveBody(char* data, size_t size, size_t count, void* self);
+  static size_t readBody(char* buffer, size_t size, size_t count, void* self);
+  static int rewindBody(void* self, curl_off_t offset, int origin);
   void reserveForAnnouncedLength();
   // Runs a callback's work. An exception must not unwind through libcurl: it is noted for the
   // outcome and the callback returns a count that makes libcurl abort the transfer.
@@ -86,6 +88,7 @@ class Transfer {
   // The absolute address a redirect reply points to, for a status that is followed.
   std::optional<std::string> redirectLocation(int status) const;
   void followRedirect(int status, const std::string& location);
+  Error answerLost() const;
 
   std::shared_ptr<CancellableRequest> request_;
   CURL* easy_;
@@ -103,6 +106,9 @@ class Transfer {
   std::string method_;                          // of the current exchange
   std::optional<Clock::time_point> lastHeard_;  // the silence counted since
   std::string received_;
+  std::size_t bodyRead_ = 0;    // of the current exchange, handed to libcurl
+  bool resendRefused_ = false;  // libcurl wanted to send the request again
+  std::string failureBeforeResend_;
   bool replyTooLarge_ = false;
   bool callbackFailed_ = false;
   std::string callbackFailure_;

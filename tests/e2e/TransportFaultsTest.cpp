@@ -19,7 +19,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-using TransportFaults = PlatformTest;
+class TransportFaults : public PlatformTest {
+ protected:
+  Outcome<Session> createSession() {
+    auto client = std::make_shared<Client>();
+    client->deviceId = "DEVICE-E2E";
+    client->merchantId = testCredentials().merchantId;
+    return await<Session>([&](auto done) { ClientAPI::createSession(client, done); });
+  }
+};
 
 TEST_F(TransportFaults, RepliesThatAreNotAModelEndAsTheirErrorOrAsNoValue) {
   const struct {
@@ -55,6 +63,40 @@ TEST_F(TransportFaults, ARefusedConnectionIsTheTransportsError) {
   Constants::setServerAddress({"http", kPlatformHostName, port});
   expectError(lookUpShopper(), Error::curlDomain, CURLE_COULDNT_CONNECT);
   platform_ = std::make_unique<fake::FakePlatform>(testCredentials());
+}
+
+// libcurl sends a request again on a fresh connection when a reused one ends before any answer,
+// and the platform would then act on it twice.
+TEST_F(TransportFaults, ARequestWhoseAnswerIsLostOnAReusedConnectionGoesOutOnce) {
+  const struct {
+    const char* name;
+    fake::ScriptedReply lost;
+    long long code;
+  } cases[] = {
+      {"closed", {.dropConnection = true, .times = 1}, CURLE_GOT_NOTHING},
+      {"reset", {.resetConnection = true, .times = 1}, CURLE_RECV_ERROR},
+  };
+  answerShopperWith(200, R"({"id":"s-1"})");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    expectSuccessLater(lookUpShopper());  // leaves its connection open for the next call
+    platform_->script("POST", "/api/client/session", c.lost);
+    expectError(createSession(), Error::curlDomain, c.code);
+    EXPECT_EQ(requestsTo("/api/client/session").size(), 1u);
+    platform_->clearRequests();
+  }
+}
+
+TEST_F(TransportFaults, AConnectionThePlatformClosedWhileIdleIsNotReusedForTheNextRequest) {
+  platform_ = std::make_unique<fake::FakePlatform>(testCredentials(), 0, std::nullopt,
+                                                   fake::ConnectionLimits{.headerTimeout = 50ms});
+  ASSERT_TRUE(initializeWithHost(platformAddress("http", platform_->port())));
+  for (int i = 0; i < 3; ++i) {
+    expectSuccessLater(createSession());
+    runMainLoopFor(150ms);
+  }
+  EXPECT_EQ(requestsTo("/api/client/session").size(), 3u);
+  EXPECT_EQ(platform_->connectionsAccepted(), 3u);
 }
 
 TEST_F(TransportFaults, RequestsThatMayNotBeSentNeverReachThePlatform) {
