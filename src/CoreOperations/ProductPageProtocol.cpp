@@ -156,11 +156,29 @@ std::string errorText(const std::optional<Error>& error) {
   return error ? "Optional(" + debugDescription(*error) + ")" : "nil";
 }
 
-void showError(platform::WebView& webview, const std::string& message) {
+namespace {
+
+PageObject errorObject(const std::string& message) {
   PageObject error = PageObject::object();
   error["message"] = message;
+  return error;
+}
+
+void showErrorObject(platform::WebView& webview, const PageObject& error) {
   webview.evaluate(assignment(kError, error));
   webview.evaluate(call(kDisplayErrorDiv));
+}
+
+}  // namespace
+
+void showError(platform::WebView& webview, const std::string& message) {
+  showErrorObject(webview, errorObject(message));
+}
+
+void showPaymentUnconfirmed(platform::WebView& webview, const std::string& message) {
+  PageObject error = errorObject(message);
+  error["paymentOutcome"] = "unknown";
+  showErrorObject(webview, error);
 }
 
 }  // namespace zelvora::internal::page

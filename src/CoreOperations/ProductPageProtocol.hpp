@@ -95,5 +95,8 @@ std::string debugDescription(const Error& error);
 
 // Shows the text in the page's error box: "ib_error = {"message":...}", then "displayErrorDiv()".
 void showError(platform::WebView& webview, const std::string& message);
+// Shows a payment's failure when nobody knows whether the platform took it: the error object
+// also holds "paymentOutcome": "unknown", which a receipt page may read.
+void showPaymentUnconfirmed(platform::WebView& webview, const std::string& message);
 
 }  // namespace zelvora::internal::page

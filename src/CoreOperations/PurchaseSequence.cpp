@@ -1,5 +1,6 @@
 // The purchase and receipt sequence of the product page's handler.
 #include "APIs/Generated/ClientAPI.hpp"
+#include "CoreNetworking/Response/QueryResponse.hpp"
 #include "CoreOperations/DravixActionHandler.hpp"
 #include "Helpers/StoreState.hpp"
 #include "Platform/Bundle.hpp"
@@ -10,7 +11,7 @@
 #include <zelvora/models/Models.hpp>
 
 #include <algorithm>
-#include <tuple>
+#include <functional>
 #include <vector>
 
 namespace zelvora::internal {
@@ -39,59 +40,54 @@ void addReceipt(page::PageObject& object, const Receipt& receipt,
   page::putText(object, "merchantName", std::move(merchantName));
 }
 
-// What the shopper buys with one line item: its SKU, how many and at what price.
-using BoughtItem =
-    std::tuple<std::optional<std::string>, std::optional<double>, std::optional<std::int64_t>>;
-
-// Which of an item's optional figures two baskets are compared by.
-struct ComparedFigures {
-  bool qty = true;
-  bool price = true;
-};
-
-template <auto field>
-bool everyItemGives(const Basket& basket) {
-  return !basket.items || std::all_of(basket.items->begin(), basket.items->end(),
-                                      [](const auto& item) { return item && ((*item).*field); });
-}
-
-// A figure that either basket leaves out of an item says nothing of a change, so it is compared
-// only where both give it for every item.
-ComparedFigures figuresBothGive(const Basket& shown, const Basket& platform) {
-  return {
-      everyItemGives<&BasketLineItem::qty>(shown) && everyItemGives<&BasketLineItem::qty>(platform),
-      everyItemGives<&BasketLineItem::price>(shown) &&
-          everyItemGives<&BasketLineItem::price>(platform)};
-}
-
-std::vector<BoughtItem> boughtItems(const Basket& basket, ComparedFigures compared) {
-  std::vector<BoughtItem> bought;
+// A basket's line items ordered by SKU, those of one SKU in the basket's order (an absent item
+// reads as one without any field).
+std::vector<const BasketLineItem*> itemsBySku(const Basket& basket) {
+  static const BasketLineItem none;
+  std::vector<const BasketLineItem*> items;
   if (basket.items) {
-    bought.reserve(basket.items->size());
-    for (const auto& item : *basket.items) {
-      if (!item) {
-        bought.emplace_back();
-        continue;
-      }
-      bought.emplace_back(item->sku, compared.qty ? item->qty : std::nullopt,
-                          compared.price ? item->price : std::nullopt);
-    }
+    items.reserve(basket.items->size());
+    for (const auto& item : *basket.items)
+      items.push_back(item ? item.get() : &none);
   }
-  std::sort(bought.begin(), bought.end());
-  return bought;
+  std::stable_sort(items.begin(), items.end(),
+                   [](const auto* a, const auto* b) { return a->sku < b->sku; });
+  return items;
 }
 
-// Whether the platform's basket holds the line items the page showed, in any order. Its figures
-// are the platform's to change: it may price the basket anew at the scan, or for another default
-// card, and the purchase still pays for what the shopper chose with the page's card.
+// A figure that either basket leaves out of an item says nothing of a change to that item.
+template <class Figure>
+bool figureAgrees(const std::optional<Figure>& shown, const std::optional<Figure>& platform) {
+  return !shown || !platform || *shown == *platform;
+}
+
+// Whether the platform's basket holds the line items the page showed, in any order: the same SKUs,
+// the n-th item of a SKU matched with the n-th of the other basket, each with the quantity and
+// price both baskets give it. The summary is the platform's to change: it may price the basket
+// anew at the scan, or for another default card, and the purchase still pays for what the shopper
+// chose with the page's card.
 bool sameItems(const Basket& shown, const Basket& platform) {
-  const auto compared = figuresBothGive(shown, platform);
-  return boughtItems(shown, compared) == boughtItems(platform, compared);
+  const auto shownItems = itemsBySku(shown);
+  const auto platformItems = itemsBySku(platform);
+  return std::equal(shownItems.begin(), shownItems.end(), platformItems.begin(),
+                    platformItems.end(), [](const auto* a, const auto* b) {
+                      return a->sku == b->sku && figureAgrees(a->qty, b->qty) &&
+                             figureAgrees(a->price, b->price);
+                    });
 }
 
 // Why a purchase stopped on its own, in the words of the platform's errors.
 Error purchaseStopped(std::string reason) {
-  return Error::transport(123, std::move(reason));
+  return Error::transport(NetworkingError::kMessageError, std::move(reason));
+}
+
+// Whether the answer to a failed call says that the platform did not act on it: a 4xx, or an error
+// object of its own under another status below 500. No answer, one that cannot be read, or a 5xx
+// says nothing of what it did.
+bool refusedByThePlatform(const Error& error, std::optional<int> status) {
+  if (!status || *status >= 500)
+    return false;
+  return *status >= 400 || NetworkingError::isPlatformError(error);
 }
 
 }  // namespace
@@ -128,10 +124,14 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
   void cancel() { cancelled_ = true; }
 
  private:
-  template <class T>
-  Completion<T> next(void (Purchase::*step)(std::shared_ptr<T>, std::optional<Error>)) {
-    return [self = shared_from_this(), step](std::shared_ptr<T> value, std::optional<Error> error) {
-      ((*self).*step)(std::move(value), std::move(error));
+  // The completion that takes the purchase to its next step; a step that tells a refusal from a
+  // lost answer hears the HTTP status too.
+  template <class T, class... Status>
+  std::function<void(std::shared_ptr<T>, std::optional<Error>, Status...)> next(
+      void (Purchase::*step)(std::shared_ptr<T>, std::optional<Error>, Status...)) {
+    return [self = shared_from_this(), step](std::shared_ptr<T> value, std::optional<Error> error,
+                                             Status... status) {
+      ((*self).*step)(std::move(value), std::move(error), std::move(status)...);
     };
   }
 
@@ -170,9 +170,12 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     signedAsBought([&] { ClientAPI::makePayment(payment, next(&Purchase::paid)); });
   }
 
-  void paid(std::shared_ptr<BasketPaymentConfirmation>, std::optional<Error> error) {
-    if (error)
+  void paid(std::shared_ptr<BasketPaymentConfirmation>, std::optional<Error> error,
+            std::optional<int> status) {
+    if (error) {
+      paymentUnanswered_ = !refusedByThePlatform(*error, status);
       return failUnlessPaid(kPaymentNotMade, error);
+    }
     // The platform took the payment though it cancelled the transaction meanwhile: the shopper has
     // paid, and the receipt, or why there is none, is all that is left to show.
     if (cancelled_)
@@ -188,7 +191,9 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     lookUpReceipt(&Purchase::receiptFetched);
   }
 
-  void lookUpReceipt(void (Purchase::*step)(std::shared_ptr<BasketReceipt>, std::optional<Error>)) {
+  template <class... Status>
+  void lookUpReceipt(
+      void (Purchase::*step)(std::shared_ptr<BasketReceipt>, std::optional<Error>, Status...)) {
     signedAsBought([&] { ClientAPI::lookUpReceipt(*basketId_, next(step)); });
   }
 
@@ -209,11 +214,25 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     lookUpReceipt(&Purchase::paymentConfirmed);
   }
 
-  void paymentConfirmed(std::shared_ptr<BasketReceipt> reply, std::optional<Error> error) {
-    if (error || !reply || !reply->receipt)
-      return failDroppingSession(failurePrefix_, failure_);
-    fill(*reply->receipt);
-    StoreState::cleanUpDravixData();
+  void paymentConfirmed(std::shared_ptr<BasketReceipt> reply, std::optional<Error> error,
+                        std::optional<int> status) {
+    if (!error && reply && reply->receipt) {
+      fill(*reply->receipt);
+      StoreState::cleanUpDravixData();
+      return end();
+    }
+    // Only the platform's word that there is no receipt shows an unanswered payment as not made.
+    const bool saysNoReceipt = !error || refusedByThePlatform(*error, status);
+    if (paymentUnanswered_ && !saysNoReceipt)
+      return failUnconfirmed();
+    failDroppingSession(failurePrefix_, failure_);
+  }
+
+  // Nobody knows whether the platform took the payment: the page says so, so that the shopper
+  // looks at the receipts before paying again.
+  void failUnconfirmed() {
+    dropSession();
+    page::showPaymentUnconfirmed(*view_, handler_->recordFailure(failurePrefix_, failure_));
     end();
   }
 
@@ -236,14 +255,18 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     end();
   }
 
-  // The purchase cannot know its session is still good; one the app has stored since stays.
   void failDroppingSession(std::string_view prefix, const std::optional<Error>& error) {
+    dropSession();
+    fail(prefix, error);
+  }
+
+  // The purchase cannot know its session is still good; one the app has stored since stays.
+  void dropSession() {
     StoreState::update([this](StoreValues& store) {
       if (store.session == session_)
         store.session = nullptr;
       store.instantBuySession = nullptr;
     });
-    fail(prefix, error);
   }
 
   void showError(const std::string& text) { page::showError(*view_, text); }
@@ -265,6 +288,7 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
   std::optional<std::string> merchantName_;
   std::optional<std::string> receiptCssUrl_;
   bool cancelled_ = false;
+  bool paymentUnanswered_ = false;  // the payment failed with no refusal from the platform
   std::string_view failurePrefix_;
   std::optional<Error> failure_;
 };

@@ -104,6 +104,8 @@ struct FailedStep {
   const char* name;
   const char* method;
   const char* path;  // the basket's receipt when empty
+  int answer;        // the failing status
+  bool receiptFailsToo;
   const char* heading;
   const char* status;
 
@@ -116,10 +118,12 @@ class ReceiptPageFailures : public ProductPageBuying,
 TEST_P(ReceiptPageFailures, SayWhetherTheShopperWasCharged) {
   const FailedStep& step = GetParam();
   ASSERT_NO_FATAL_FAILURE(openPage());
-  const std::string path =
-      *step.path ? step.path : "/api/client/basket/" + ids_.basketId + "/receipt";
-  platform_->script(step.method, path,
-                    {.status = 503, .body = R"({"status":"error","message":"Try later"})"});
+  const std::string receiptPath = "/api/client/basket/" + ids_.basketId + "/receipt";
+  const fake::ScriptedReply failure{.status = step.answer,
+                                    .body = R"({"status":"error","message":"Try later"})"};
+  platform_->script(step.method, *step.path ? step.path : receiptPath, failure);
+  if (step.receiptFailsToo)
+    platform_->script("GET", receiptPath, failure);
   click("buy-button");
   ASSERT_TRUE(runMainLoopUntil([&] { return errorBoxShown(); }));
   EXPECT_EQ(text("error-heading"), step.heading);
@@ -127,15 +131,19 @@ TEST_P(ReceiptPageFailures, SayWhetherTheShopperWasCharged) {
   snapshot(std::string("receipt-page-failed-") + step.name);
 }
 
+constexpr const char* kNotMade = "The payment did not go through.";
 INSTANTIATE_TEST_SUITE_P(
     Steps, ReceiptPageFailures,
-    ::testing::Values(FailedStep{"scan", "POST", kScanPath, "The payment did not go through.",
-                                 "Payment not completed"},
-                      FailedStep{"payment", "POST", kPaymentPath, "The payment did not go through.",
-                                 "Payment not completed"},
-                      FailedStep{"receipt", "GET", "",
-                                 "Your payment was taken, but its receipt cannot be shown.",
-                                 "Payment received"}),
+    ::testing::Values(
+        FailedStep{"scan", "POST", kScanPath, 503, false, kNotMade, "Payment not completed"},
+        FailedStep{"payment", "POST", kPaymentPath, 503, false, kNotMade, "Payment not completed"},
+        FailedStep{"payment_refused", "POST", kPaymentPath, 409, true, kNotMade,
+                   "Payment not completed"},
+        FailedStep{"payment_unconfirmed", "POST", kPaymentPath, 503, true,
+                   "Your payment could not be confirmed. Check your receipts before you pay again.",
+                   "Payment not confirmed"},
+        FailedStep{"receipt", "GET", "", 503, false,
+                   "Your payment was taken, but its receipt cannot be shown.", "Payment received"}),
     [](const auto& failed) { return std::string(failed.param.name); });
 
 // The page with the real event listener connected, the only one following the app to the

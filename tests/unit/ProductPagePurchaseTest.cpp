@@ -253,6 +253,10 @@ TEST_F(ProductPagePurchase, AFailureAfterTheChargeEndsOnTheReceiptTheShopperPaid
        "/api/client/pos/ready-for-payment",
        {.status = 200, .body = "[1, 2", .times = 1},
        std::chrono::seconds(30)},
+      {"payment answer lost as its connection is reset",
+       "/api/client/payment",
+       {.resetConnection = true, .times = 1},
+       std::chrono::seconds(30)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -270,6 +274,84 @@ TEST_F(ProductPagePurchase, AFailureAfterTheChargeEndsOnTheReceiptTheShopperPaid
               0);
     EXPECT_EQ(shownReceipt(view())["payable"], shownSummary(view())["payable"]);
     EXPECT_TRUE(store().session);
+    platform_->clearRequests();
+  }
+}
+
+TEST_F(ProductPagePurchase, APaymentIsShownAsNotMadeOnlyWhereThePlatformSaidSo) {
+  const fake::ScriptedReply unavailable{.status = 503, .body = "<html>Service Unavailable</html>"};
+  const struct {
+    const char* name;
+    fake::ScriptedReply payment;
+    std::optional<fake::ScriptedReply> receipt;  // the platform's own lookup when absent
+    bool outcomeUnknown;
+  } cases[] = {
+      {"answer lost, lookup unanswered", {.resetConnection = true}, unavailable, true},
+      {"a 5xx error object, lookup unreadable",
+       {.status = 503,
+        .body = R"({"status":"error","error":"unavailable","tag":"payment","message":"Later"})"},
+       fake::ScriptedReply{.status = 200, .body = "[1,"},
+       true},
+      {"refused, lookup unanswered", {.status = 409, .body = kPlatformError}, unavailable, false},
+      {"answer lost, no receipt",
+       {.status = 200, .body = "{}", .resetConnection = true},
+       std::nullopt,
+       false},
+  };
+  const auto session = store().session;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // A failed payment drops the session it was made in.
+    internal::StoreState::set(&internal::StoreValues::session, session);
+    ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
+    ids_.basketId = Store::basket()->id.value();
+    ASSERT_NO_FATAL_FAILURE(fetchPageData());
+    open();
+    platform_->script("POST", "/api/client/payment", c.payment);
+    if (c.receipt)
+      platform_->script("GET", receiptPath(ids_.basketId), *c.receipt);
+    view().post("showReceipt", kMediumTee);
+    ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
+    const Json error = parseStatement(view().statements.end()[-2]).second;
+    EXPECT_EQ(error["message"].get<std::string>().rfind(std::string(internal::kPaymentNotMade), 0),
+              0u);
+    EXPECT_EQ(error.value("paymentOutcome", ""), c.outcomeUnknown ? "unknown" : "") << error;
+    EXPECT_EQ(requestsTo("/api/client/payment").size(), 1u);
+    platform_->clearScripts();
+    platform_->clearRequests();
+  }
+}
+
+TEST_F(ProductPagePurchase, AFigureOneItemLeavesOutNeverHidesAChangeToAnother) {
+  const struct {
+    const char* figure;
+    Json changed;
+  } cases[] = {{"price", 9900}, {"qty", 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.figure);
+    ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
+    ids_.basketId = Store::basket()->id.value();
+    ASSERT_NO_FATAL_FAILURE(fetchPageData());
+    open();
+    // The platform adds a gift bag to the basket the page shows.
+    Json shown = encodeToJSON(*actionHandler()->currentPage()->shownBasket);
+    shown["items"].push_back({{"sku", "gift-bag"}, {"qty", 1}, {"price", 0}});
+    platform_->script("POST", "/api/client/pos/update-basket",
+                      {.status = 200, .body = shown.dump(), .times = 1});
+    view().post("skuChanged", kMediumTee);
+    ASSERT_TRUE(runMainLoopUntil(
+        [&] { return actionHandler()->currentPage()->shownBasket->items->size() == 2; }));
+    // Before the Buy, the tee's figure changes and the gift bag's is left out.
+    Json looked = shown;
+    looked["items"][0][c.figure] = c.changed;
+    looked["items"][1].erase(c.figure);
+    platform_->script("GET", "/api/client/basket/" + ids_.basketId,
+                      {.status = 200, .body = looked.dump(), .times = 1});
+    view().post("showReceipt", kMediumTee);
+    ASSERT_TRUE(waitForStatement("displayErrorDiv()"));
+    EXPECT_TRUE(requestsTo("/api/client/payment").empty());
+    const std::string shownError = parseStatement(view().statements.end()[-2]).second["message"];
+    EXPECT_NE(shownError.find("The basket changed"), std::string::npos) << shownError;
     platform_->clearRequests();
   }
 }

@@ -28,7 +28,8 @@ std::optional<Error> parameterError(const Json& reply) {
   if (param == nullptr || error == nullptr) {
     return std::nullopt;
   }
-  return NetworkingError::errorWithCode(111, *param + " - " + *error);
+  return NetworkingError::errorWithCode(NetworkingError::kParameterError,
+                                        *param + " - " + *error);
 }
 
 std::optional<Error> messageError(const Json& reply) {
@@ -37,7 +38,7 @@ std::optional<Error> messageError(const Json& reply) {
       message == nullptr) {
     return std::nullopt;
   }
-  return NetworkingError::errorWithCode(123, *message);
+  return NetworkingError::errorWithCode(NetworkingError::kMessageError, *message);
 }
 
 template <class T>
@@ -101,25 +102,31 @@ QueryResult<typename Decoded<T>::Value> respond(QueryResponse<Json> serialized) 
   return std::move(decoded).value();
 }
 
-template <class T>
-void complete(const Completion<T>& completion, const QueryResult<std::shared_ptr<T>>& result) {
+// A Completion<T>, or an AnsweredCompletion<T> when Status is the HTTP status.
+template <class T, class... Status>
+using AnyCompletion = std::function<void(std::shared_ptr<T>, std::optional<Error>, Status...)>;
+
+template <class T, class... Status>
+void complete(const AnyCompletion<T, Status...>& completion,
+              const QueryResult<std::shared_ptr<T>>& result,
+              [[maybe_unused]] std::optional<int> status) {
   if (result.isSuccess()) {
-    completion(result.value(), std::nullopt);
+    completion(result.value(), std::nullopt, Status(status)...);
   } else {
-    completion(nullptr, result.error());
+    completion(nullptr, result.error(), Status(status)...);
   }
 }
 
-template <class T>
-void failLater(Completion<T> completion, Error error) {
+template <class T, class... Status>
+void failLater(AnyCompletion<T, Status...> completion, Error error) {
   platform::mainQueue()->post([completion = std::move(completion), error = std::move(error)] {
-    completion(nullptr, error);
+    complete(completion, QueryResult<std::shared_ptr<T>>(error), std::nullopt);
   });
 }
 // Sends the query and calls the completion once, on the main queue, with the reply decoded as T
 // (a model, or a ModelList of one). A request that may not be sent fails without a transfer.
-template <class T>
-void execute(const Query& query, Completion<T> completion) {
+template <class T, class... Status>
+void execute(const Query& query, AnyCompletion<T, Status...> completion) {
   auto request = buildURLRequest(query);
   if (!request) {
     failLater(std::move(completion), request.error());
@@ -140,29 +147,31 @@ void execute(const Query& query, Completion<T> completion) {
         platform::mainQueue()->post(
             [completion = std::move(completion), serialized = std::move(serialized)]() mutable {
               internal::trace::mark(internal::trace::Handoff::completionStarted);
+              const auto status = serialized.statusCode;
               // The reply's document is gone before the app sees the models made from it.
               const auto result = respond<T>(std::move(serialized));
               internal::trace::mark(internal::trace::Handoff::completionCalled);
-              complete(completion, result);
+              complete(completion, result, status);
             });
       });
 }
 
-template <class T>
+template <class T, class... Status>
 void executeGet(ClientAPIPath path, const std::vector<std::string>& placeholderValues,
-                Completion<T> completion) {
+                AnyCompletion<T, Status...> completion) {
   auto query = getQuery(path, placeholderValues);
   if (!query) {
     failLater(std::move(completion), query.error());
     return;
   }
-  execute<T>(query.value(), std::move(completion));
+  execute(query.value(), std::move(completion));
 }
 
 // A body that has no JSON form is never sent: a signed request without it would be a different
 // call.
-template <class T, class Body>
-void executePost(ClientAPIPath path, const std::shared_ptr<Body>& body, Completion<T> completion) {
+template <class T, class... Status, class Body>
+void executePost(ClientAPIPath path, const std::shared_ptr<Body>& body,
+                 AnyCompletion<T, Status...> completion) {
   Json json = Json::object();
   try {
     if (body) {
@@ -172,7 +181,7 @@ void executePost(ClientAPIPath path, const std::shared_ptr<Body>& body, Completi
     failLater(std::move(completion), Error::json(0, error.what()));
     return;
   }
-  execute<T>(postQuery(path, json), std::move(completion));
+  execute(postQuery(path, json), std::move(completion));
 }
 
 }  // namespace
@@ -262,6 +271,10 @@ void ClientAPI::lookUpReceipt(std::string basketId, Completion<BasketReceipt> co
   executeGet(ClientAPIPath::LookUpReceipt, {std::move(basketId)}, std::move(completion));
 }
 
+void ClientAPI::lookUpReceipt(std::string basketId, AnsweredCompletion<BasketReceipt> completion) {
+  executeGet(ClientAPIPath::LookUpReceipt, {std::move(basketId)}, std::move(completion));
+}
+
 void ClientAPI::previewPayment(std::shared_ptr<BasketPayment> basketPayment,
                                Completion<BasketPreview> completion) {
   executePost(ClientAPIPath::PreviewPayment, basketPayment, std::move(completion));
@@ -269,6 +282,11 @@ void ClientAPI::previewPayment(std::shared_ptr<BasketPayment> basketPayment,
 
 void ClientAPI::makePayment(std::shared_ptr<BasketPayment> basketPayment,
                             Completion<BasketPaymentConfirmation> completion) {
+  executePost(ClientAPIPath::MakePayment, basketPayment, std::move(completion));
+}
+
+void ClientAPI::makePayment(std::shared_ptr<BasketPayment> basketPayment,
+                            AnsweredCompletion<BasketPaymentConfirmation> completion) {
   executePost(ClientAPIPath::MakePayment, basketPayment, std::move(completion));
 }
 

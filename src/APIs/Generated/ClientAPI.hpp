@@ -4,10 +4,19 @@
 #include <zelvora/models/ModelTypes.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace zelvora {
+
+// A completion that also hears the HTTP status the platform answered with, absent when no answer
+// came: for a caller that must tell a call the platform refused from one whose outcome nobody
+// knows.
+template <class T>
+using AnsweredCompletion =
+    std::function<void(std::shared_ptr<T>, std::optional<Error>, std::optional<int> status)>;
 
 // The one doorway to the platform: a function per endpoint. Each may be called from any thread,
 // never fails before it returns, and calls its completion exactly once, later, on the main queue,
@@ -39,10 +48,13 @@ class ClientAPI {
                               Completion<MerchantPoS> completion);
   static void lookUpBasket(std::string basketId, Completion<Basket> completion);
   static void lookUpReceipt(std::string basketId, Completion<BasketReceipt> completion);
+  static void lookUpReceipt(std::string basketId, AnsweredCompletion<BasketReceipt> completion);
   static void previewPayment(std::shared_ptr<BasketPayment> basketPayment,
                              Completion<BasketPreview> completion);
   static void makePayment(std::shared_ptr<BasketPayment> basketPayment,
                           Completion<BasketPaymentConfirmation> completion);
+  static void makePayment(std::shared_ptr<BasketPayment> basketPayment,
+                          AnsweredCompletion<BasketPaymentConfirmation> completion);
   static void redeemLoyalty(std::int64_t points, std::string basketId,
                             Completion<Basket> completion);
   static void getMostRecentBasket(std::string sessionId, Completion<Basket> completion);

@@ -27,6 +27,10 @@ class NetworkingError {
     JSONSerializationFailed = -9006,
   };
 
+  // The codes of the platform's own error objects: the "errors" form and the "message" form.
+  static constexpr long long kParameterError = 111;
+  static constexpr long long kMessageError = 123;
+
   NetworkingError() = delete;
 
   static std::string_view reason(ErrorCode code);
@@ -36,6 +40,8 @@ class NetworkingError {
   // An error of the domain with the code, and the reason as its only failure reason.
   static Error errorWithCode(long long code, std::string failureReason);
   static Error error(ErrorCode code);
+  // Whether the error is one the platform answered with in an error object of its own.
+  static bool isPlatformError(const Error& error);
 };
 
 // How the transport names a value in its diagnostic texts.

@@ -53,6 +53,11 @@ Error NetworkingError::error(ErrorCode code) {
   return errorWithCode(static_cast<long long>(code), std::string(reason(code)));
 }
 
+bool NetworkingError::isPlatformError(const Error& error) {
+  return error.domain() == Error::transportDomain &&
+         (error.code() == kParameterError || error.code() == kMessageError);
+}
+
 std::string describeValue(const Json& value) {
   return value.dump();
 }
