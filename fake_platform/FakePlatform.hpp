@@ -52,7 +52,7 @@ struct ScriptedReply {
   bool dropConnection = false;   // close the connection without answering
   bool resetConnection = false;  // abort it (a TCP reset) without answering
   bool noReply = false;          // keep the connection open, unanswered, until the server stops
-  int times = -1;               // how many requests it serves; -1 for all of them
+  int times = -1;                // how many requests it serves; -1 for all of them
 };
 
 // The platform's REST service on a loopback port: stateful, strict about headers and signatures,

@@ -321,9 +321,8 @@ void Transfer::followRedirect(int status, const std::string& location) {
 // How the connection ended before any answer, as a fresh connection would have reported it: a
 // failure libcurl noted before it tried to send the request again, or an orderly end.
 Error Transfer::answerLost() const {
-  return failureBeforeResend_.empty()
-             ? Error::curl(CURLE_GOT_NOTHING, "Empty reply from server")
-             : Error::curl(CURLE_RECV_ERROR, failureBeforeResend_);
+  return failureBeforeResend_.empty() ? Error::curl(CURLE_GOT_NOTHING, "Empty reply from server")
+                                      : Error::curl(CURLE_RECV_ERROR, failureBeforeResend_);
 }
 
 std::optional<TransferOutcome> Transfer::afterExchange(CURLcode result) {

@@ -192,8 +192,8 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
   }
 
   template <class... Status>
-  void lookUpReceipt(
-      void (Purchase::*step)(std::shared_ptr<BasketReceipt>, std::optional<Error>, Status...)) {
+  void lookUpReceipt(void (Purchase::*step)(std::shared_ptr<BasketReceipt>, std::optional<Error>,
+                                            Status...)) {
     signedAsBought([&] { ClientAPI::lookUpReceipt(*basketId_, next(step)); });
   }
 

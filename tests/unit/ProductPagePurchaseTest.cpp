@@ -10,7 +10,17 @@ namespace zelvora::test {
 namespace {
 
 using internal::actionHandler;
-using ProductPagePurchase = ProductPageTest;
+
+class ProductPagePurchase : public ProductPageTest {
+ protected:
+  // A basket of its own, the page data the last purchase cleared, and a page for it.
+  void openOnANewBasket() {
+    ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
+    ids_.basketId = Store::basket()->id.value();
+    ASSERT_NO_FATAL_FAILURE(fetchPageData());
+    open();
+  }
+};
 
 const Json kMediumTee = {{"sku", "trail-tee-m"}, {"name", "Trail tee, medium"}, {"price", 2500}};
 const Json kLargeTee = {{"sku", "trail-tee-l"}, {"name", "Trail tee, large"}, {"price", 2700}};
@@ -223,10 +233,7 @@ TEST_F(ProductPagePurchase, ThePlatformsOwnFiguresNeverStopAPurchaseOfTheItemsSh
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
-    ids_.basketId = Store::basket()->id.value();
-    ASSERT_NO_FATAL_FAILURE(fetchPageData());
-    open();
+    ASSERT_NO_FATAL_FAILURE(openOnANewBasket());
     ASSERT_NO_FATAL_FAILURE(c.beforeBuy());
     view().post("showReceipt", kMediumTee);
     ASSERT_TRUE(waitForStatement("setValues()"));
@@ -303,10 +310,7 @@ TEST_F(ProductPagePurchase, APaymentIsShownAsNotMadeOnlyWhereThePlatformSaidSo) 
     SCOPED_TRACE(c.name);
     // A failed payment drops the session it was made in.
     internal::StoreState::set(&internal::StoreValues::session, session);
-    ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
-    ids_.basketId = Store::basket()->id.value();
-    ASSERT_NO_FATAL_FAILURE(fetchPageData());
-    open();
+    ASSERT_NO_FATAL_FAILURE(openOnANewBasket());
     platform_->script("POST", "/api/client/payment", c.payment);
     if (c.receipt)
       platform_->script("GET", receiptPath(ids_.basketId), *c.receipt);
@@ -329,10 +333,7 @@ TEST_F(ProductPagePurchase, AFigureOneItemLeavesOutNeverHidesAChangeToAnother) {
   } cases[] = {{"price", 9900}, {"qty", 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.figure);
-    ASSERT_FALSE(await<Basket>([&](auto done) { api_.createBasket(done); }).error);
-    ids_.basketId = Store::basket()->id.value();
-    ASSERT_NO_FATAL_FAILURE(fetchPageData());
-    open();
+    ASSERT_NO_FATAL_FAILURE(openOnANewBasket());
     // The platform adds a gift bag to the basket the page shows.
     Json shown = encodeToJSON(*actionHandler()->currentPage()->shownBasket);
     shown["items"].push_back({{"sku", "gift-bag"}, {"qty", 1}, {"price", 0}});

@@ -28,8 +28,7 @@ std::optional<Error> parameterError(const Json& reply) {
   if (param == nullptr || error == nullptr) {
     return std::nullopt;
   }
-  return NetworkingError::errorWithCode(NetworkingError::kParameterError,
-                                        *param + " - " + *error);
+  return NetworkingError::errorWithCode(NetworkingError::kParameterError, *param + " - " + *error);
 }
 
 std::optional<Error> messageError(const Json& reply) {
