@@ -8,6 +8,9 @@ namespace zelvora::fake {
 struct TlsIdentity {
   std::string certificateChainPem;
   std::string privateKeyPem;
+  // Offer h2 ahead of http/1.1 through ALPN, as a platform that serves both does. The server
+  // itself speaks HTTP/1.1 only, so a client that takes h2 gets no answer.
+  bool offersHttp2 = false;
 };
 
 }  // namespace zelvora::fake

@@ -99,6 +99,13 @@ Transfer::Transfer(std::shared_ptr<CancellableRequest> request, const TransferSe
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy_, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+  // Not HTTP/2, which libcurl would otherwise speak wherever TLS offers it: there the platform may
+  // turn a stream away unprocessed after its body went out, and libcurl then sends the request
+  // again either through a rewind that rewindBody refuses, failing a request that never took
+  // effect, or without one, announcing a body it no longer sends. HTTP/1.1 has no such refusal,
+  // and the calls lose nothing by it: they are small and few at a time, and the pool keeps
+  // several connections per host.
+  curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy_, CURLOPT_TCP_KEEPALIVE, 1L);

@@ -191,9 +191,7 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     lookUpReceipt(&Purchase::receiptFetched);
   }
 
-  template <class... Status>
-  void lookUpReceipt(void (Purchase::*step)(std::shared_ptr<BasketReceipt>, std::optional<Error>,
-                                            Status...)) {
+  void lookUpReceipt(void (Purchase::*step)(std::shared_ptr<BasketReceipt>, std::optional<Error>)) {
     signedAsBought([&] { ClientAPI::lookUpReceipt(*basketId_, next(step)); });
   }
 
@@ -214,16 +212,17 @@ class DravixActionHandler::Purchase : public std::enable_shared_from_this<Purcha
     lookUpReceipt(&Purchase::paymentConfirmed);
   }
 
-  void paymentConfirmed(std::shared_ptr<BasketReceipt> reply, std::optional<Error> error,
-                        std::optional<int> status) {
+  // Only a receipt settles a payment that got no answer. A lookup without one proves nothing: a
+  // limit, a timeout or a refused credential says nothing of the payment, and a platform may hold
+  // no receipt for a basket until it is ready for payment, so even a 404 or an empty success
+  // can come for a payment it took.
+  void paymentConfirmed(std::shared_ptr<BasketReceipt> reply, std::optional<Error> error) {
     if (!error && reply && reply->receipt) {
       fill(*reply->receipt);
       StoreState::cleanUpDravixData();
       return end();
     }
-    // Only the platform's word that there is no receipt shows an unanswered payment as not made.
-    const bool saysNoReceipt = !error || refusedByThePlatform(*error, status);
-    if (paymentUnanswered_ && !saysNoReceipt)
+    if (paymentUnanswered_)
       return failUnconfirmed();
     failDroppingSession(failurePrefix_, failure_);
   }

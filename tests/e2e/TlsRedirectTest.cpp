@@ -34,10 +34,10 @@ class TlsRedirects : public PlatformTest {
 
   // Replaces the platform with one that speaks only https under the certificate, and points the
   // SDK at it.
-  void serveOverTls(const TestCertificate& certificate) {
+  void serveOverTls(const TestCertificate& certificate, bool offersHttp2 = false) {
     platform_ = std::make_unique<fake::FakePlatform>(
         testCredentials(), 0,
-        fake::TlsIdentity{certificate.certificatePem, certificate.privateKeyPem});
+        fake::TlsIdentity{certificate.certificatePem, certificate.privateKeyPem, offersHttp2});
     const auto& credentials = testCredentials();
     bool initialized = false;
     api_.initialize(credentials.merchantId, credentials.apiKey, credentials.apiSecret,
@@ -108,6 +108,19 @@ TEST_F(TlsRedirects, AnUntrustedOrMisnamedServerIsRefusedBeforeAnyRequest) {
     expectError(createSession(), Error::curlDomain, CURLE_PEER_FAILED_VERIFICATION);
     EXPECT_TRUE(platform_->requests().empty());
   }
+}
+
+// HTTP/2 would let the platform turn a request away after its body went out, which the transport
+// could then neither send again nor report as untaken.
+using TlsProtocol = TlsRedirects;
+
+TEST_F(TlsProtocol, APlatformOfferingHttp2IsSpokenToInHttp1) {
+  serveOverTls(authority_.issue(kPlatformHostName), true);
+  expectSuccessLater(createSession());
+  const auto sent = platform_->requests();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_TRUE(sent[0].signatureValid);
+  EXPECT_FALSE(sent[0].body.empty());
 }
 
 }  // namespace

@@ -132,15 +132,19 @@ TEST_P(ReceiptPageFailures, SayWhetherTheShopperWasCharged) {
 }
 
 constexpr const char* kNotMade = "The payment did not go through.";
+constexpr const char* kUnconfirmed =
+    "Your payment could not be confirmed. Check your receipts before you pay again.";
 INSTANTIATE_TEST_SUITE_P(
     Steps, ReceiptPageFailures,
     ::testing::Values(
         FailedStep{"scan", "POST", kScanPath, 503, false, kNotMade, "Payment not completed"},
-        FailedStep{"payment", "POST", kPaymentPath, 503, false, kNotMade, "Payment not completed"},
+        // The platform's own lookup then finds no receipt, which a payment it took may not have
+        // yet.
+        FailedStep{"payment", "POST", kPaymentPath, 503, false, kUnconfirmed,
+                   "Payment not confirmed"},
         FailedStep{"payment_refused", "POST", kPaymentPath, 409, true, kNotMade,
                    "Payment not completed"},
-        FailedStep{"payment_unconfirmed", "POST", kPaymentPath, 503, true,
-                   "Your payment could not be confirmed. Check your receipts before you pay again.",
+        FailedStep{"payment_unconfirmed", "POST", kPaymentPath, 503, true, kUnconfirmed,
                    "Payment not confirmed"},
         FailedStep{"receipt", "GET", "", 503, false,
                    "Your payment was taken, but its receipt cannot be shown.", "Payment received"}),

@@ -287,23 +287,36 @@ TEST_F(ProductPagePurchase, AFailureAfterTheChargeEndsOnTheReceiptTheShopperPaid
 
 TEST_F(ProductPagePurchase, APaymentIsShownAsNotMadeOnlyWhereThePlatformSaidSo) {
   const fake::ScriptedReply unavailable{.status = 503, .body = "<html>Service Unavailable</html>"};
+  // The platform takes the payment, but its answer never arrives.
+  const fake::ScriptedReply answerLost{.resetConnection = true};
   const struct {
     const char* name;
     fake::ScriptedReply payment;
     std::optional<fake::ScriptedReply> receipt;  // the platform's own lookup when absent
     bool outcomeUnknown;
   } cases[] = {
-      {"answer lost, lookup unanswered", {.resetConnection = true}, unavailable, true},
+      {"answer lost, lookup unanswered", answerLost, unavailable, true},
       {"a 5xx error object, lookup unreadable",
        {.status = 503,
         .body = R"({"status":"error","error":"unavailable","tag":"payment","message":"Later"})"},
        fake::ScriptedReply{.status = 200, .body = "[1,"},
        true},
       {"refused, lookup unanswered", {.status = 409, .body = kPlatformError}, unavailable, false},
-      {"answer lost, no receipt",
+      // No lookup without the receipt settles a payment that got no answer.
+      {"answer lost on a payment not taken, the platform's own lookup",
        {.status = 200, .body = "{}", .resetConnection = true},
        std::nullopt,
-       false},
+       true},
+      {"answer lost, lookup limited", answerLost,
+       fake::ScriptedReply{.status = 429, .body = kPlatformError}, true},
+      {"answer lost, lookup timed out by a front end", answerLost,
+       fake::ScriptedReply{.status = 408, .body = "<html>Request Timeout</html>"}, true},
+      {"answer lost, lookup unauthorised", answerLost,
+       fake::ScriptedReply{.status = 401, .body = kPlatformError}, true},
+      {"answer lost, lookup found nothing", answerLost,
+       fake::ScriptedReply{.status = 404, .body = kPlatformError}, true},
+      {"answer lost, lookup succeeded without a receipt", answerLost,
+       fake::ScriptedReply{.status = 200, .body = "{}"}, true},
   };
   const auto session = store().session;
   for (const auto& c : cases) {

@@ -270,10 +270,6 @@ void ClientAPI::lookUpReceipt(std::string basketId, Completion<BasketReceipt> co
   executeGet(ClientAPIPath::LookUpReceipt, {std::move(basketId)}, std::move(completion));
 }
 
-void ClientAPI::lookUpReceipt(std::string basketId, AnsweredCompletion<BasketReceipt> completion) {
-  executeGet(ClientAPIPath::LookUpReceipt, {std::move(basketId)}, std::move(completion));
-}
-
 void ClientAPI::previewPayment(std::shared_ptr<BasketPayment> basketPayment,
                                Completion<BasketPreview> completion) {
   executePost(ClientAPIPath::PreviewPayment, basketPayment, std::move(completion));

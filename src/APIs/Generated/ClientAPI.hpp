@@ -48,7 +48,6 @@ class ClientAPI {
                               Completion<MerchantPoS> completion);
   static void lookUpBasket(std::string basketId, Completion<Basket> completion);
   static void lookUpReceipt(std::string basketId, Completion<BasketReceipt> completion);
-  static void lookUpReceipt(std::string basketId, AnsweredCompletion<BasketReceipt> completion);
   static void previewPayment(std::shared_ptr<BasketPayment> basketPayment,
                              Completion<BasketPreview> completion);
   static void makePayment(std::shared_ptr<BasketPayment> basketPayment,
