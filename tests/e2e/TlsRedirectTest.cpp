@@ -114,13 +114,17 @@ TEST_F(TlsRedirects, AnUntrustedOrMisnamedServerIsRefusedBeforeAnyRequest) {
 // could then neither send again nor report as untaken.
 using TlsProtocol = TlsRedirects;
 
-TEST_F(TlsProtocol, APlatformOfferingHttp2IsSpokenToInHttp1) {
+TEST_F(TlsProtocol, APlatformOfferingHttp2IsSpokenToInHttp1WhereALostAnswerGoesOutOnce) {
   serveOverTls(authority_.issue(kPlatformHostName), true);
-  expectSuccessLater(createSession());
+  expectSuccessLater(createSession());  // leaves its connection open for the next call
+  ASSERT_EQ(platform_->requests().size(), 1u);
+  EXPECT_TRUE(platform_->requests()[0].signatureValid);
+
+  platform_->script("POST", kSessionPath, {.resetConnection = true, .times = 1});
+  EXPECT_TRUE(createSession().error);
   const auto sent = platform_->requests();
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_TRUE(sent[0].signatureValid);
-  EXPECT_FALSE(sent[0].body.empty());
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[1].body, sent[0].body);
 }
 
 }  // namespace
